@@ -1,0 +1,87 @@
+#include "lib/args.h"
+
+#include <string>
+#include <vector>
+
+namespace plovarn {
+namespace {
+
+std::string quoted_list(const std::vector<const char*>& names) {
+    std::string out;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) out += names.size() > 2 ? ", " : " ";
+        if (i > 0 && i + 1 == names.size()) out += "and ";
+        out += '\'';
+        out += names[i];
+        out += '\'';
+    }
+    return out;
+}
+
+bool too_many_positional(const char* function, std::size_t total, std::size_t required, Py_ssize_t given) {
+    const char* verb = given == 1 ? "was" : "were";
+    if (required == total) {
+        PyErr_Format(PyExc_TypeError, "%s takes %zu positional argument%s but %zd %s given", function, total,
+                     total == 1 ? "" : "s", given, verb);
+    } else {
+        PyErr_Format(PyExc_TypeError, "%s takes from %zu to %zu positional arguments but %zd %s given", function,
+                     required, total, given, verb);
+    }
+    return false;
+}
+
+}  // namespace
+
+bool parse_args(const char* function, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                std::initializer_list<const char*> names, std::size_t required, PyObject** out) {
+    const std::size_t total = names.size();
+    for (std::size_t i = 0; i < total; ++i) out[i] = nullptr;
+    if (static_cast<std::size_t>(nargs) > total) return too_many_positional(function, total, required, nargs);
+    for (Py_ssize_t i = 0; i < nargs; ++i) out[i] = args[i];
+
+    const Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
+    for (Py_ssize_t k = 0; k < nkw; ++k) {
+        PyObject* key = PyTuple_GET_ITEM(kwnames, k);
+        std::size_t slot = total;
+        std::size_t i = 0;
+        for (const char* name : names) {
+            if (PyUnicode_Check(key) && PyUnicode_CompareWithASCIIString(key, name) == 0) {
+                slot = i;
+                break;
+            }
+            ++i;
+        }
+        if (slot == total) {
+            PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%S'", function, key);
+            return false;
+        }
+        if (out[slot] != nullptr) {
+            PyErr_Format(PyExc_TypeError, "%s got multiple values for argument '%s'", function,
+                         names.begin()[slot]);
+            return false;
+        }
+        out[slot] = args[nargs + k];
+    }
+
+    std::vector<const char*> missing;
+    for (std::size_t i = 0; i < required; ++i)
+        if (out[i] == nullptr) missing.push_back(names.begin()[i]);
+    if (!missing.empty()) {
+        PyErr_Format(PyExc_TypeError, "%s missing %zu required positional argument%s: %s", function, missing.size(),
+                     missing.size() == 1 ? "" : "s", quoted_list(missing).c_str());
+        return false;
+    }
+    return true;
+}
+
+bool argument_type_error(const char* name, PyObject* value, const char* expected) {
+    if (value == Py_None) {
+        PyErr_Format(PyExc_TypeError, "argument '%s': 'None' is not an instance of '%s'", name, expected);
+    } else {
+        PyErr_Format(PyExc_TypeError, "argument '%s': '%s' object is not an instance of '%s'", name,
+                     Py_TYPE(value)->tp_name, expected);
+    }
+    return false;
+}
+
+}  // namespace plovarn

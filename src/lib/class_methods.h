@@ -1,0 +1,24 @@
+#pragma once
+
+// Method tables and slot functions of the three classes, used by the type
+// specifications that create the class objects.
+
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+namespace plovarn {
+
+extern PyMethodDef yaml_mapping_methods[];
+PyObject* yaml_mapping_repr(PyObject* self);
+int yaml_mapping_ass_subscript(PyObject* self, PyObject* key, PyObject* value);
+
+extern PyMethodDef yaml_sequence_methods[];
+PyObject* yaml_sequence_repr(PyObject* self);
+int yaml_sequence_ass_subscript(PyObject* self, PyObject* key, PyObject* value);
+
+extern PyMethodDef yaml_scalar_methods[];
+extern PyGetSetDef yaml_scalar_getset[];
+PyObject* yaml_scalar_repr(PyObject* self);
+PyObject* yaml_scalar_richcompare(PyObject* self, PyObject* other, int op);
+
+}  // namespace plovarn

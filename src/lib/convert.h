@@ -1,0 +1,32 @@
+#pragma once
+
+// Conversion between the native document tree and Python objects. Every function
+// returning PyRef returns an empty one with a Python exception set on failure;
+// the std::optional ones return nullopt with an exception set.
+
+#include <optional>
+
+#include "lib/py_ref.h"
+#include "types/node.h"
+
+namespace plovarn {
+
+// Document root to YamlMapping / YamlSequence / YamlScalar; takes the tree over.
+PyRef node_to_doc(types::YamlNode node);
+// Node to the Python value stored in a parent container (collections become
+// YamlMapping / YamlSequence with their own inner).
+PyRef node_to_py(const types::YamlNode& node);
+PyRef scalar_to_py(const types::ScalarValue& value);
+// Plain dict / list / scalar copies, comments dropped.
+PyRef node_to_dict(const types::YamlNode& node);
+PyRef mapping_to_dict(const types::YamlMapping& map);
+PyRef sequence_to_dict(const types::ItemArray& items);
+// New container objects whose inner is the given tree, parent filled from it.
+PyRef mapping_to_py_obj(types::YamlMapping map);
+PyRef sequence_to_py_obj(types::ItemArray items);
+// Any supported Python value to a node for storing.
+std::optional<types::YamlNode> py_to_node(PyObject* obj);
+// A document object to a node for output.
+std::optional<types::YamlNode> extract_yaml_node(PyObject* obj);
+
+}  // namespace plovarn

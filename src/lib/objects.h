@@ -1,0 +1,84 @@
+#pragma once
+
+// Instance layouts of the three classes and the access guard of their native part.
+
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#include "types/node.h"
+
+namespace plovarn {
+
+// One writer or any number of readers; never waits. A refused request raises
+// RuntimeError at once.
+struct AccessGuard {
+    Py_ssize_t readers = 0;
+    bool writing = false;
+};
+
+// Scoped read access to a guarded native part. Check ok() right after
+// construction; when it is false a Python exception is set.
+class ReadAccess {
+public:
+    ReadAccess(AccessGuard& guard, const char* type_name);
+    ~ReadAccess() { release(); }
+    ReadAccess(const ReadAccess&) = delete;
+    ReadAccess& operator=(const ReadAccess&) = delete;
+    bool ok() const { return guard_ != nullptr; }
+    void release() {
+        if (guard_) --guard_->readers;
+        guard_ = nullptr;
+    }
+
+private:
+    AccessGuard* guard_ = nullptr;
+};
+
+// Scoped write access; the same contract as ReadAccess.
+class WriteAccess {
+public:
+    WriteAccess(AccessGuard& guard, const char* type_name);
+    ~WriteAccess() { release(); }
+    WriteAccess(const WriteAccess&) = delete;
+    WriteAccess& operator=(const WriteAccess&) = delete;
+    bool ok() const { return guard_ != nullptr; }
+    void release() {
+        if (guard_) guard_->writing = false;
+        guard_ = nullptr;
+    }
+
+private:
+    AccessGuard* guard_ = nullptr;
+};
+
+struct PyYamlMapping {
+    PyDictObject dict;
+    AccessGuard guard;
+    types::YamlMapping inner;
+};
+
+struct PyYamlSequence {
+    PyListObject list;
+    AccessGuard guard;
+    types::ItemArray inner;
+};
+
+struct PyYamlScalar {
+    PyObject_HEAD
+    AccessGuard guard;
+    types::YamlNode node;
+};
+
+// The class objects, created by the module's execution step.
+extern PyTypeObject* yaml_mapping_type;
+extern PyTypeObject* yaml_sequence_type;
+extern PyTypeObject* yaml_scalar_type;
+
+inline bool is_yaml_mapping(PyObject* o) { return Py_IS_TYPE(o, yaml_mapping_type); }
+inline bool is_yaml_sequence(PyObject* o) { return Py_IS_TYPE(o, yaml_sequence_type); }
+inline bool is_yaml_scalar(PyObject* o) { return Py_IS_TYPE(o, yaml_scalar_type); }
+inline PyYamlMapping* as_mapping(PyObject* o) { return reinterpret_cast<PyYamlMapping*>(o); }
+inline PyYamlSequence* as_sequence(PyObject* o) { return reinterpret_cast<PyYamlSequence*>(o); }
+inline PyYamlScalar* as_scalar(PyObject* o) { return reinterpret_cast<PyYamlScalar*>(o); }
+
+}  // namespace plovarn
