@@ -40,6 +40,7 @@ public:
         return *a.text_ == *b.text_;
     }
     friend bool operator==(const OptText& a, std::string_view b) { return a.text_ && *a.text_ == b; }
+    friend bool operator==(const OptText& a, const char* b) { return a == std::string_view(b); }
 
 private:
     std::unique_ptr<std::string> text_;
