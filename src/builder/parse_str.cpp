@@ -1,10 +1,23 @@
 #include "builder/parse_str.h"
 
+#include <variant>
+
+#include "builder/builder.h"
+#include "parser/parser.h"
+
 namespace plovarn::builder {
 
 std::expected<std::vector<types::YamlNode>, std::string> parse_str(std::string_view text) {
-    (void)text;
-    return std::unexpected(std::string("YAML parse error: reader not available yet"));
+    parser::Parser parser(text);
+    Builder builder;
+    for (;;) {
+        auto next = parser.next_event();
+        if (!next) return std::unexpected("YAML parse error: " + next.error().display());
+        builder.distribute_comments(parser.comments());
+        const bool end = std::holds_alternative<parser::event::StreamEnd>(next->event);
+        builder.apply(std::move(next->event), next->mark.line);
+        if (end) return builder.take_documents();
+    }
 }
 
 }  // namespace plovarn::builder

@@ -1,0 +1,112 @@
+#include "builder/builder.h"
+
+#include <type_traits>
+#include <utility>
+
+namespace plovarn::builder {
+
+using scanner::ScalarStyle;
+
+namespace {
+
+types::ScalarValue scalar_value(std::string&& text, ScalarStyle style) {
+    if (style == ScalarStyle::Plain) return types::ScalarValue::from_str(text);
+    if (!text.empty()) return types::ScalarValue::make_str(std::move(text));
+    // Two quotes are written to mean the empty string; an empty block scalar has
+    // no content at all.
+    if (style == ScalarStyle::SingleQuoted || style == ScalarStyle::DoubleQuoted)
+        return types::ScalarValue::make_str(std::string());
+    return types::ScalarValue::make_null();
+}
+
+}  // namespace
+
+void Builder::apply(parser::Event&& event, std::uint64_t line) {
+    std::visit(
+        [&](auto&& ev) {
+            using E = std::decay_t<decltype(ev)>;
+            if constexpr (std::is_same_v<E, parser::event::Alias>) {
+                // Aliases are not resolved.
+                push_node(types::YamlNode::null());
+            } else if constexpr (std::is_same_v<E, parser::event::Scalar>) {
+                apply_scalar(std::move(ev), line);
+            } else if constexpr (std::is_same_v<E, parser::event::SequenceStart> ||
+                                 std::is_same_v<E, parser::event::MappingStart>) {
+                // Comment lines above a collection that is a sequence item belong to
+                // that item; above a mapping value they wait for its first entry.
+                if (!frames_.empty())
+                    if (auto* seq = std::get_if<SequenceFrame>(&frames_.back()))
+                        seq->comment_before = take_before(line);
+                if constexpr (std::is_same_v<E, parser::event::SequenceStart>)
+                    frames_.emplace_back(std::in_place_type<SequenceFrame>);
+                else
+                    frames_.emplace_back(std::in_place_type<MappingFrame>);
+            } else if constexpr (std::is_same_v<E, parser::event::SequenceEnd>) {
+                if (frames_.empty()) return;
+                Frame top = std::move(frames_.back());
+                frames_.pop_back();
+                if (auto* seq = std::get_if<SequenceFrame>(&top))
+                    push_node(types::YamlNode(types::ItemArray(std::move(seq->items))));
+            } else if constexpr (std::is_same_v<E, parser::event::MappingEnd>) {
+                if (frames_.empty()) return;
+                Frame top = std::move(frames_.back());
+                frames_.pop_back();
+                if (auto* map = std::get_if<MappingFrame>(&top)) push_node(types::YamlNode(std::move(map->map)));
+            }
+            // Stream and document boundaries build nothing: a document ends when
+            // its root is pushed.
+        },
+        std::move(event));
+}
+
+void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
+    last_line_ = line;
+    if (frames_.empty()) {
+        documents_.emplace_back(scalar_value(std::move(scalar.value), scalar.style));
+        return;
+    }
+    Frame& top = frames_.back();
+    if (auto* seq = std::get_if<SequenceFrame>(&top)) {
+        seq->items.push_back(types::YamlItem{take_before(line), {},
+                                             types::YamlNode(scalar_value(std::move(scalar.value), scalar.style))});
+        return;
+    }
+    auto& map = std::get<MappingFrame>(top);
+    if (!map.key) {
+        // A key is kept as written (after quote and escape processing), never resolved.
+        map.key = std::move(scalar.value);
+        map.comment_before = take_before(line);
+        map.comment_inline.reset();
+        return;
+    }
+    types::YamlEntry entry{std::move(map.comment_before), std::move(map.comment_inline),
+                           types::YamlNode(scalar_value(std::move(scalar.value), scalar.style))};
+    map.map.insert_full(std::move(*map.key), std::move(entry));
+    map.key.reset();
+    map.comment_before.reset();
+    map.comment_inline.reset();
+}
+
+void Builder::push_node(types::YamlNode node) {
+    if (frames_.empty()) {
+        documents_.push_back(std::move(node));
+        return;
+    }
+    Frame& top = frames_.back();
+    if (auto* seq = std::get_if<SequenceFrame>(&top)) {
+        seq->items.push_back(types::YamlItem{std::move(seq->comment_before), {}, std::move(node)});
+        seq->comment_before.reset();
+        return;
+    }
+    auto& map = std::get<MappingFrame>(top);
+    // A collection or alias in key position has no text to key by; it is dropped and
+    // the mapping's next scalar is read as the key.
+    if (!map.key) return;
+    map.map.insert_full(std::move(*map.key),
+                        types::YamlEntry{std::move(map.comment_before), std::move(map.comment_inline), std::move(node)});
+    map.key.reset();
+    map.comment_before.reset();
+    map.comment_inline.reset();
+}
+
+}  // namespace plovarn::builder

@@ -1,0 +1,46 @@
+#pragma once
+
+// Builds node trees from parser events and attaches every comment, by its line
+// alone, to the entry or item it belongs to.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "builder/frame.h"
+#include "parser/event.h"
+#include "types/node.h"
+#include "types/opt_text.h"
+
+namespace plovarn::builder {
+
+class Builder {
+public:
+    // Places the comments the parser pulled past while producing the latest event,
+    // before that event is applied; leaves `comments` empty.
+    void distribute_comments(std::vector<parser::Comment>& comments);
+    // Applies one event; `line` is the line of its marker.
+    void apply(parser::Event&& event, std::uint64_t line);
+    // The finished document roots, in stream order.
+    std::vector<types::YamlNode> take_documents() { return std::move(documents_); }
+
+private:
+    struct PendingComment {
+        std::uint64_t line;
+        std::string text;
+    };
+
+    void apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line);
+    void push_node(types::YamlNode node);
+    // The pending comments above `line`, joined by "\n"; empties `pending_`.
+    types::OptText take_before(std::uint64_t line);
+    void attach_inline(std::string text);
+
+    std::optional<std::uint64_t> last_line_;
+    std::vector<Frame> frames_;
+    std::vector<types::YamlNode> documents_;
+    std::vector<PendingComment> pending_;
+};
+
+}  // namespace plovarn::builder

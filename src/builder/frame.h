@@ -1,0 +1,31 @@
+#pragma once
+
+// Open collections on the builder's stack.
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "types/node.h"
+#include "types/opt_text.h"
+
+namespace plovarn::builder {
+
+struct SequenceFrame {
+    std::vector<types::YamlItem> items;
+    // Comment lines taken when a nested collection started, for the item it becomes.
+    types::OptText comment_before;
+};
+
+struct MappingFrame {
+    types::YamlMapping map;
+    // The key read whose value is still to come, and the comments gathered for it.
+    std::optional<std::string> key;
+    types::OptText comment_before;
+    types::OptText comment_inline;
+};
+
+using Frame = std::variant<SequenceFrame, MappingFrame>;
+
+}  // namespace plovarn::builder
