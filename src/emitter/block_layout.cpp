@@ -1,0 +1,189 @@
+// Block-style layout of mappings and sequences with their comments.
+//
+// The walk keeps its own stack of open collections instead of recursing, so a
+// tree nested as deep as the reader allows cannot exhaust the native stack.
+
+#include <optional>
+#include <vector>
+
+#include "emitter/comment_lines.h"
+#include "emitter/emitter.h"
+#include "emitter/scalar_text.h"
+
+namespace plovarn::emitter {
+namespace {
+
+using types::ItemArray;
+using types::YamlMapping;
+using types::YamlNode;
+
+// The reader gives up on a simple key whose ':' stands further than this many
+// characters from the key's first character.
+constexpr std::size_t max_simple_key_chars = 1024;
+
+constexpr std::string_view inline_marker = "  # ";
+constexpr std::string_view dash_marker = "# ";
+
+struct Frame {
+    enum class Kind : std::uint8_t { Mapping, Sequence, Compact };
+    Kind kind;
+    const void* collection;  // YamlMapping for Mapping and Compact, ItemArray for Sequence
+    std::size_t next;        // position of the next entry or item to write
+    std::size_t indent;      // column of the keys, or of the dashes
+};
+
+Frame mapping_frame(const YamlMapping& m, std::size_t indent) { return {Frame::Kind::Mapping, &m, 0, indent}; }
+Frame sequence_frame(const ItemArray& s, std::size_t indent) { return {Frame::Kind::Sequence, &s, 0, indent}; }
+
+bool is_nonempty_mapping(const YamlNode& n) { return n.is_mapping() && !n.as_mapping().empty(); }
+bool is_nonempty_sequence(const YamlNode& n) { return n.is_sequence() && !n.as_sequence().empty(); }
+
+// A scalar, the Null alternative or an empty collection, on the line of its key or
+// dash. None of these forms ends in a line feed, so nothing needs trimming.
+void append_inline_value(std::string& out, const YamlNode& node) {
+    switch (node.kind()) {
+        case YamlNode::Kind::Scalar: append_scalar(out, node.as_scalar()); break;
+        case YamlNode::Kind::Null: out.append("null"); break;
+        case YamlNode::Kind::Mapping: out.append("{}"); break;
+        case YamlNode::Kind::Sequence: out.append("[]"); break;
+    }
+}
+
+bool needs_explicit_key(std::string_view key, Position where) {
+    // Every byte writes at most four characters (an escape such as \x01).
+    if (key.size() * 4 + 2 <= max_simple_key_chars) return false;
+    return written_char_count(key, where) > max_simple_key_chars;
+}
+
+// Whether a value is written plain, so that a comment behind it on its line is
+// attached to its entry.
+bool is_plain_value(const YamlNode& node) {
+    if (!node.is_scalar()) return node.is_null();
+    const auto& v = node.as_scalar();
+    return !v.is_str() || string_form(v.as_str()) == StringForm::Plain;
+}
+
+enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
+
+// Writes one mapping entry whose key stands at column `col`; returns the nested
+// collection still to be written, if any.
+std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col, Place place, std::string& out) {
+    const auto& [key, entry] = pair;
+    const YamlNode& node = entry.node;
+    const Position key_pos = col == 0 ? Position::LineStart : Position::Inline;
+    const bool is_explicit = needs_explicit_key(key, key_pos);
+    const bool first_compact = place == Place::CompactFirst;
+
+    if (first_compact && (entry.comment_before || is_explicit)) out.push_back('\n');
+    if (entry.comment_before) append_comment_block(out, *entry.comment_before, col);
+    if (!first_compact || entry.comment_before || is_explicit) out.append(col, ' ');
+
+    bool comment_pending = entry.comment_inline.has_value();
+    if (is_explicit) {
+        out.append("? ");
+        append_string(out, key);
+        // A comment behind a quoted key is not attached to anything by the reader;
+        // behind a plain value on the ':' line it is.
+        const bool on_value_line = string_form(key) != StringForm::Plain && is_plain_value(node);
+        if (comment_pending && !on_value_line) {
+            append_inline_comment(out, inline_marker, *entry.comment_inline, col);
+            comment_pending = false;
+        }
+        out.push_back('\n');
+        out.append(col, ' ');
+    } else {
+        append_string(out, key, key_pos);
+    }
+    out.push_back(':');
+
+    auto end_key_line = [&] {
+        if (comment_pending) append_inline_comment(out, inline_marker, *entry.comment_inline, col);
+        out.push_back('\n');
+    };
+    if (is_nonempty_sequence(node)) {
+        end_key_line();
+        return sequence_frame(node.as_sequence(), col + 2);
+    }
+    if (is_nonempty_mapping(node)) {
+        end_key_line();
+        return mapping_frame(node.as_mapping(), col + 2);
+    }
+    if ((node.is_mapping() || node.is_sequence()) && place == Place::Block) {
+        end_key_line();
+        out.append(col + 2, ' ');
+        out.append(node.is_mapping() ? "{}\n" : "[]\n");
+        return std::nullopt;
+    }
+    out.push_back(' ');
+    append_inline_value(out, node);
+    end_key_line();
+    return std::nullopt;
+}
+
+// Writes one sequence element whose dash stands at column `col`.
+std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, std::string& out) {
+    const YamlNode& node = item.node;
+    if (item.comment_before) append_comment_block(out, *item.comment_before, col);
+    out.append(col, ' ');
+    out.append("- ");
+    if (is_nonempty_sequence(node) || (is_nonempty_mapping(node) && item.comment_inline)) {
+        if (item.comment_inline) append_inline_comment(out, dash_marker, *item.comment_inline, col);
+        out.push_back('\n');
+        if (node.is_sequence()) return sequence_frame(node.as_sequence(), col + 2);
+        return mapping_frame(node.as_mapping(), col + 2);
+    }
+    if (is_nonempty_mapping(node)) return Frame{Frame::Kind::Compact, &node.as_mapping(), 0, col + 2};
+    append_inline_value(out, node);
+    if (item.comment_inline) append_inline_comment(out, inline_marker, *item.comment_inline, col);
+    out.push_back('\n');
+    return std::nullopt;
+}
+
+void run(Frame root, std::string& out) {
+    std::vector<Frame> stack;
+    stack.reserve(16);
+    stack.push_back(root);
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        std::optional<Frame> child;
+        if (top.kind == Frame::Kind::Sequence) {
+            const auto& items = *static_cast<const ItemArray*>(top.collection);
+            if (top.next == items.size()) {
+                stack.pop_back();
+                continue;
+            }
+            child = write_item(items[top.next++], top.indent, out);
+        } else {
+            const auto& map = *static_cast<const YamlMapping*>(top.collection);
+            if (top.next == map.size()) {
+                stack.pop_back();
+                continue;
+            }
+            const Place place = top.kind == Frame::Kind::Mapping ? Place::Block
+                                : top.next == 0                  ? Place::CompactFirst
+                                                                 : Place::CompactLater;
+            child = write_entry(map.at(top.next++), top.indent, place, out);
+        }
+        if (child) stack.push_back(*child);
+    }
+}
+
+}  // namespace
+
+void emit_mapping(const YamlMapping& map, std::size_t indent, std::string& out) {
+    if (map.empty()) {
+        out.append("{}\n");
+        return;
+    }
+    run(mapping_frame(map, indent), out);
+}
+
+void emit_sequence(const ItemArray& items, std::size_t indent, std::string& out) {
+    if (items.empty()) {
+        out.append("[]\n");
+        return;
+    }
+    run(sequence_frame(items, indent), out);
+}
+
+}  // namespace plovarn::emitter

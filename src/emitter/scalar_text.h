@@ -1,0 +1,35 @@
+#pragma once
+
+// Written forms of scalars: null, booleans, numbers, and strings in the plain,
+// single-quoted or double-quoted form, appended straight to an output buffer.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "types/scalar_value.h"
+
+namespace plovarn::emitter {
+
+enum class StringForm : std::uint8_t { Plain, SingleQuoted, DoubleQuoted };
+
+// Where a string will stand: text at the start of a line (a root document, a key
+// of the root mapping) must not read as the document end marker.
+enum class Position : std::uint8_t { Inline, LineStart };
+
+// The form in which `text` reads back as exactly this string.
+StringForm string_form(std::string_view text, Position where = Position::Inline);
+
+void append_string(std::string& out, std::string_view text, Position where = Position::Inline);
+void append_scalar(std::string& out, const types::ScalarValue& value, Position where = Position::Inline);
+void append_int(std::string& out, std::int64_t value);
+void append_float(std::string& out, double value);
+
+// Number of characters (not bytes) of UTF-8 text.
+std::size_t char_count(std::string_view text);
+
+// Number of characters that append_string writes for `text`.
+std::size_t written_char_count(std::string_view text, Position where = Position::Inline);
+
+}  // namespace plovarn::emitter
