@@ -5,6 +5,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include "lib/py_ref.h"
 #include "types/node.h"
 
 namespace plovarn {
@@ -73,6 +74,18 @@ struct PyYamlScalar {
 extern PyTypeObject* yaml_mapping_type;
 extern PyTypeObject* yaml_sequence_type;
 extern PyTypeObject* yaml_scalar_type;
+
+// Creation of the class objects, in the order the module registers them. Each
+// sets its global above on success.
+PyRef create_yaml_scalar_type();
+PyRef create_yaml_mapping_type();
+PyRef create_yaml_sequence_type();
+
+// New instances with the given native part and an empty parent container (the
+// conversion fills it); empty with a Python exception set on failure.
+PyRef new_yaml_mapping(types::YamlMapping inner);
+PyRef new_yaml_sequence(types::ItemArray inner);
+PyRef new_yaml_scalar(types::YamlNode node);
 
 inline bool is_yaml_mapping(PyObject* o) { return Py_IS_TYPE(o, yaml_mapping_type); }
 inline bool is_yaml_sequence(PyObject* o) { return Py_IS_TYPE(o, yaml_sequence_type); }

@@ -1,0 +1,192 @@
+// The three class objects, created from type specifications, with construction and
+// destruction of their native part.
+
+#include <new>
+#include <utility>
+
+#include "lib/args.h"
+#include "lib/class_methods.h"
+#include "lib/objects.h"
+
+namespace plovarn {
+
+PyTypeObject* yaml_mapping_type = nullptr;
+PyTypeObject* yaml_sequence_type = nullptr;
+PyTypeObject* yaml_scalar_type = nullptr;
+
+namespace {
+
+// Refuses every argument with the interpreter's wording for a function of no
+// parameters.
+bool refuse_arguments(const char* function, PyObject* args, PyObject* kwds) {
+    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
+    if (nargs > 0) {
+        PyErr_Format(PyExc_TypeError, "%s takes 0 positional arguments but %zd %s given", function, nargs,
+                     nargs == 1 ? "was" : "were");
+        return false;
+    }
+    if (kwds != nullptr && PyDict_GET_SIZE(kwds) > 0) {
+        Py_ssize_t pos = 0;
+        PyObject* key = nullptr;
+        PyObject* value = nullptr;
+        PyDict_Next(kwds, &pos, &key, &value);
+        PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%S'", function, key);
+        return false;
+    }
+    return true;
+}
+
+// The base types allocate and initialise their own part (an empty dict or list);
+// the native part is then constructed in the storage that follows it.
+template <class Object, class Inner>
+PyObject* new_with_inner(PyTypeObject* type, PyTypeObject* base, Inner inner) {
+    PyObject* empty = PyTuple_New(0);
+    if (empty == nullptr) return nullptr;
+    PyObject* self = base->tp_new(type, empty, nullptr);
+    Py_DECREF(empty);
+    if (self == nullptr) return nullptr;
+    Object* obj = reinterpret_cast<Object*>(self);
+    new (&obj->guard) AccessGuard{};
+    new (&obj->inner) Inner(std::move(inner));
+    return self;
+}
+
+PyObject* yaml_mapping_new(PyTypeObject* type, PyObject* args, PyObject* kwds) {
+    if (!refuse_arguments("YamlMapping.__new__()", args, kwds)) return nullptr;
+    return new_with_inner<PyYamlMapping>(type, &PyDict_Type, types::YamlMapping{});
+}
+
+PyObject* yaml_sequence_new(PyTypeObject* type, PyObject* args, PyObject* kwds) {
+    if (!refuse_arguments("YamlSequence.__new__()", args, kwds)) return nullptr;
+    return new_with_inner<PyYamlSequence>(type, &PyList_Type, types::ItemArray{});
+}
+
+// Destroys the native part, then lets the base type destroy itself. The trashcan
+// keeps the release of deeply nested containers off the native stack.
+template <class Object, class Inner>
+void dealloc_with_inner(PyObject* self, PyTypeObject* base, destructor self_dealloc) {
+    PyObject_GC_UnTrack(self);
+    Py_TRASHCAN_BEGIN(self, self_dealloc)
+    PyTypeObject* type = Py_TYPE(self);
+    Object* obj = reinterpret_cast<Object*>(self);
+    obj->inner.~Inner();
+    obj->guard.~AccessGuard();
+    base->tp_dealloc(self);
+    Py_DECREF(type);
+    Py_TRASHCAN_END
+}
+
+void yaml_mapping_dealloc(PyObject* self) {
+    dealloc_with_inner<PyYamlMapping, types::YamlMapping>(self, &PyDict_Type, yaml_mapping_dealloc);
+}
+
+void yaml_sequence_dealloc(PyObject* self) {
+    dealloc_with_inner<PyYamlSequence, types::ItemArray>(self, &PyList_Type, yaml_sequence_dealloc);
+}
+
+void yaml_scalar_dealloc(PyObject* self) {
+    PyTypeObject* type = Py_TYPE(self);
+    PyYamlScalar* obj = as_scalar(self);
+    obj->node.~YamlNode();
+    obj->guard.~AccessGuard();
+    type->tp_free(self);
+    Py_DECREF(type);
+}
+
+const char yaml_mapping_doc[] =
+    "YamlMapping()\n--\n\n"
+    "A YAML mapping node. Subclass of dict; the parent dict is always kept in\n"
+    "sync with `inner` so that standard dict operations work transparently.";
+const char yaml_sequence_doc[] =
+    "YamlSequence()\n--\n\n"
+    "A YAML sequence node. Subclass of list; the parent list is always kept in\n"
+    "sync with `inner` so that standard list operations work transparently.";
+const char yaml_scalar_doc[] = "A YAML scalar document node (int, float, bool, str, or null).";
+
+PyType_Slot yaml_scalar_slots[] = {
+    {Py_tp_doc, const_cast<char*>(yaml_scalar_doc)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(yaml_scalar_dealloc)},
+    {Py_tp_repr, reinterpret_cast<void*>(yaml_scalar_repr)},
+    {Py_tp_richcompare, reinterpret_cast<void*>(yaml_scalar_richcompare)},
+    {Py_tp_methods, yaml_scalar_methods},
+    {Py_tp_getset, yaml_scalar_getset},
+    {0, nullptr},
+};
+
+PyType_Slot yaml_mapping_slots[] = {
+    {Py_tp_doc, const_cast<char*>(yaml_mapping_doc)},
+    {Py_tp_new, reinterpret_cast<void*>(yaml_mapping_new)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(yaml_mapping_dealloc)},
+    {Py_tp_repr, reinterpret_cast<void*>(yaml_mapping_repr)},
+    {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_mapping_ass_subscript)},
+    {Py_tp_methods, yaml_mapping_methods},
+    {0, nullptr},
+};
+
+PyType_Slot yaml_sequence_slots[] = {
+    {Py_tp_doc, const_cast<char*>(yaml_sequence_doc)},
+    {Py_tp_new, reinterpret_cast<void*>(yaml_sequence_new)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(yaml_sequence_dealloc)},
+    {Py_tp_repr, reinterpret_cast<void*>(yaml_sequence_repr)},
+    {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_sequence_ass_subscript)},
+    {Py_tp_methods, yaml_sequence_methods},
+    {0, nullptr},
+};
+
+// The dotted names make the classes report the module "builtins". No base-type
+// flag: the classes cannot be subclassed. YamlScalar has no constructor.
+PyType_Spec yaml_scalar_spec = {
+    "builtins.YamlScalar", sizeof(PyYamlScalar), 0,
+    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, yaml_scalar_slots,
+};
+PyType_Spec yaml_mapping_spec = {
+    "builtins.YamlMapping", sizeof(PyYamlMapping), 0, Py_TPFLAGS_DEFAULT, yaml_mapping_slots,
+};
+PyType_Spec yaml_sequence_spec = {
+    "builtins.YamlSequence", sizeof(PyYamlSequence), 0, Py_TPFLAGS_DEFAULT, yaml_sequence_slots,
+};
+
+PyTypeObject* type_from_spec(PyType_Spec* spec, PyObject* base) {
+    return reinterpret_cast<PyTypeObject*>(PyType_FromSpecWithBases(spec, base));
+}
+
+}  // namespace
+
+PyRef create_yaml_scalar_type() {
+    PyRef type = PyRef::steal(reinterpret_cast<PyObject*>(type_from_spec(&yaml_scalar_spec, nullptr)));
+    if (type) yaml_scalar_type = reinterpret_cast<PyTypeObject*>(type.get());
+    return type;
+}
+
+PyRef create_yaml_mapping_type() {
+    PyRef type = PyRef::steal(
+        reinterpret_cast<PyObject*>(type_from_spec(&yaml_mapping_spec, reinterpret_cast<PyObject*>(&PyDict_Type))));
+    if (type) yaml_mapping_type = reinterpret_cast<PyTypeObject*>(type.get());
+    return type;
+}
+
+PyRef create_yaml_sequence_type() {
+    PyRef type = PyRef::steal(
+        reinterpret_cast<PyObject*>(type_from_spec(&yaml_sequence_spec, reinterpret_cast<PyObject*>(&PyList_Type))));
+    if (type) yaml_sequence_type = reinterpret_cast<PyTypeObject*>(type.get());
+    return type;
+}
+
+PyRef new_yaml_mapping(types::YamlMapping inner) {
+    return PyRef::steal(new_with_inner<PyYamlMapping>(yaml_mapping_type, &PyDict_Type, std::move(inner)));
+}
+
+PyRef new_yaml_sequence(types::ItemArray inner) {
+    return PyRef::steal(new_with_inner<PyYamlSequence>(yaml_sequence_type, &PyList_Type, std::move(inner)));
+}
+
+PyRef new_yaml_scalar(types::YamlNode node) {
+    PyObject* self = yaml_scalar_type->tp_alloc(yaml_scalar_type, 0);
+    if (self == nullptr) return PyRef();
+    PyYamlScalar* obj = as_scalar(self);
+    new (&obj->guard) AccessGuard{};
+    new (&obj->node) types::YamlNode(std::move(node));
+    return PyRef::steal(self);
+}
+
+}  // namespace plovarn

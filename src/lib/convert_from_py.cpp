@@ -1,0 +1,256 @@
+// Python objects to document trees: values to be stored (py_to_node) and document
+// objects to be written (extract_yaml_node).
+
+#include <cstring>
+#include <utility>
+
+#include "lib/convert.h"
+#include "lib/convert_support.h"
+#include "lib/objects.h"
+
+namespace plovarn {
+namespace {
+
+using convert_detail::NestingLevel;
+using types::ScalarValue;
+using types::YamlNode;
+
+constexpr const char* converting = " while converting to a YAML node";
+
+// The outcome of the scalar tests shared by both directions.
+enum class Scalar { Converted, NotScalar, Failed };
+
+std::optional<std::string> utf8_of(PyObject* str) {
+    Py_ssize_t size = 0;
+    const char* data = PyUnicode_AsUTF8AndSize(str, &size);
+    if (data == nullptr) return std::nullopt;
+    return std::string(data, static_cast<std::size_t>(size));
+}
+
+// None, bool, integer, float and str, in that order of tests. Exact int, float
+// and str skip the conversion protocols, which they would pass the same way.
+Scalar scalar_from_py(PyObject* obj, YamlNode& out) {
+    if (obj == Py_None) {
+        out = YamlNode(ScalarValue::make_null());
+        return Scalar::Converted;
+    }
+    if (PyUnicode_CheckExact(obj)) {
+        auto text = utf8_of(obj);
+        if (!text) return Scalar::Failed;
+        out = YamlNode(ScalarValue::make_str(std::move(*text)));
+        return Scalar::Converted;
+    }
+    if (PyBool_Check(obj)) {
+        out = YamlNode(ScalarValue::make_bool(obj == Py_True));
+        return Scalar::Converted;
+    }
+    if (PyFloat_CheckExact(obj)) {
+        out = YamlNode(ScalarValue::make_float(PyFloat_AS_DOUBLE(obj)));
+        return Scalar::Converted;
+    }
+    if (PyDict_CheckExact(obj) || PyList_CheckExact(obj)) return Scalar::NotScalar;
+
+    const long as_long = PyLong_AsLong(obj);
+    if (as_long != -1 || !PyErr_Occurred()) {
+        out = YamlNode(ScalarValue::make_int(as_long));
+        return Scalar::Converted;
+    }
+    if (!PyErr_ExceptionMatches(PyExc_OverflowError) && !PyErr_ExceptionMatches(PyExc_TypeError))
+        return Scalar::Failed;
+    PyErr_Clear();
+
+    const double as_double = PyFloat_AsDouble(obj);
+    if (as_double != -1.0 || !PyErr_Occurred()) {
+        out = YamlNode(ScalarValue::make_float(as_double));
+        return Scalar::Converted;
+    }
+    PyErr_Clear();
+
+    if (PyUnicode_Check(obj)) {
+        auto text = utf8_of(obj);
+        if (!text) return Scalar::Failed;
+        out = YamlNode(ScalarValue::make_str(std::move(*text)));
+        return Scalar::Converted;
+    }
+    return Scalar::NotScalar;
+}
+
+std::optional<YamlNode> copy_inner_mapping(PyObject* obj) {
+    PyYamlMapping* m = as_mapping(obj);
+    ReadAccess access(m->guard, "YamlMapping");
+    if (!access.ok()) return std::nullopt;
+    return YamlNode(m->inner);
+}
+
+std::optional<YamlNode> copy_inner_sequence(PyObject* obj) {
+    PyYamlSequence* s = as_sequence(obj);
+    ReadAccess access(s->guard, "YamlSequence");
+    if (!access.ok()) return std::nullopt;
+    return YamlNode(s->inner);
+}
+
+std::optional<YamlNode> copy_scalar_node(PyObject* obj) {
+    PyYamlScalar* s = as_scalar(obj);
+    ReadAccess access(s->guard, "YamlScalar");
+    if (!access.ok()) return std::nullopt;
+    return s->node;
+}
+
+bool key_type_error(PyObject* key) {
+    if (key == Py_None) PyErr_SetString(PyExc_TypeError, "'None' is not an instance of 'str'");
+    else PyErr_Format(PyExc_TypeError, "'%s' object is not an instance of 'str'", Py_TYPE(key)->tp_name);
+    return false;
+}
+
+void cannot_convert(PyObject* obj) {
+    PyRef text = PyRef::steal(PyObject_Str(obj));
+    if (text) {
+        PyErr_Format(PyExc_RuntimeError, "Cannot convert %U to YAML node", text.get());
+    } else {
+        PyErr_Clear();
+        PyErr_Format(PyExc_RuntimeError, "Cannot convert <unprintable %s object> to YAML node", Py_TYPE(obj)->tp_name);
+    }
+}
+
+std::optional<YamlNode> py_to_node_at(PyObject* obj, std::size_t depth);
+
+std::optional<YamlNode> dict_to_node(PyObject* dict, std::size_t depth) {
+    NestingLevel level(depth, converting);
+    if (!level.ok()) return std::nullopt;
+    types::YamlMapping map;
+    map.reserve(static_cast<std::size_t>(PyDict_GET_SIZE(dict)));
+    Py_ssize_t pos = 0;
+    PyObject* key_raw = nullptr;
+    PyObject* value_raw = nullptr;
+    while (PyDict_Next(dict, &pos, &key_raw, &value_raw)) {
+        // Held while converting: the conversion may run code that changes the dict.
+        PyRef key = PyRef::borrow(key_raw);
+        PyRef value = PyRef::borrow(value_raw);
+        if (!PyUnicode_Check(key.get())) return key_type_error(key.get()), std::nullopt;
+        auto text = utf8_of(key.get());
+        if (!text) return std::nullopt;
+        auto node = py_to_node_at(value.get(), depth + 1);
+        if (!node) return std::nullopt;
+        map.insert_full(std::move(*text), types::YamlEntry{{}, {}, std::move(*node)});
+    }
+    return YamlNode(std::move(map));
+}
+
+std::optional<YamlNode> list_to_node(PyObject* list, std::size_t depth) {
+    NestingLevel level(depth, converting);
+    if (!level.ok()) return std::nullopt;
+    const Py_ssize_t initial = PyList_GET_SIZE(list);
+    types::ItemArray items;
+    items.reserve(static_cast<std::size_t>(initial));
+    for (Py_ssize_t i = 0; i < initial && i < PyList_GET_SIZE(list); ++i) {
+        PyRef item = PyRef::borrow(PyList_GET_ITEM(list, i));
+        auto node = py_to_node_at(item.get(), depth + 1);
+        if (!node) return std::nullopt;
+        items.push_back(types::YamlItem{{}, {}, std::move(*node)});
+    }
+    return YamlNode(std::move(items));
+}
+
+std::optional<YamlNode> py_to_node_at(PyObject* obj, std::size_t depth) {
+    if (is_yaml_mapping(obj)) return copy_inner_mapping(obj);
+    if (is_yaml_sequence(obj)) return copy_inner_sequence(obj);
+    if (is_yaml_scalar(obj)) return copy_scalar_node(obj);
+    YamlNode node;
+    switch (scalar_from_py(obj, node)) {
+        case Scalar::Converted: return node;
+        case Scalar::Failed: return std::nullopt;
+        case Scalar::NotScalar: break;
+    }
+    if (PyDict_Check(obj)) return dict_to_node(obj, depth);
+    if (PyList_Check(obj)) return list_to_node(obj, depth);
+    cannot_convert(obj);
+    return std::nullopt;
+}
+
+std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth);
+
+// Key order, key set and comments from inner; values from the parent dict. While
+// the dict's own order agrees with inner (the usual case), each value is found
+// by walking the dict alongside, without making a key object for the lookup.
+std::optional<YamlNode> extract_mapping(PyObject* obj, std::size_t depth) {
+    NestingLevel level(depth, converting);
+    if (!level.ok()) return std::nullopt;
+    PyYamlMapping* self = as_mapping(obj);
+    ReadAccess access(self->guard, "YamlMapping");
+    if (!access.ok()) return std::nullopt;
+    types::YamlMapping out;
+    out.reserve(self->inner.size());
+    Py_ssize_t pos = 0;
+    for (const auto& [key, entry] : self->inner) {
+        PyRef value;
+        PyObject* dict_key = nullptr;
+        PyObject* dict_value = nullptr;
+        Py_ssize_t next = pos;
+        if (PyDict_Next(obj, &next, &dict_key, &dict_value) && PyUnicode_CheckExact(dict_key)) {
+            Py_ssize_t size = 0;
+            const char* data = PyUnicode_AsUTF8AndSize(dict_key, &size);
+            if (data == nullptr) return std::nullopt;
+            if (static_cast<std::size_t>(size) == key.size() && std::memcmp(data, key.data(), key.size()) == 0) {
+                value = PyRef::borrow(dict_value);
+                pos = next;
+            }
+        }
+        if (!value) {
+            PyRef key_obj = convert_detail::str_from_utf8(key);
+            if (!key_obj) return std::nullopt;
+            PyObject* found = PyDict_GetItemWithError(obj, key_obj.get());
+            if (found == nullptr) {
+                if (PyErr_Occurred()) return std::nullopt;
+                continue;
+            }
+            value = PyRef::borrow(found);
+        }
+        auto node = extract_at(value.get(), depth + 1);
+        if (!node) return std::nullopt;
+        out.insert_full(key, types::YamlEntry{entry.comment_before, entry.comment_inline, std::move(*node)});
+    }
+    return YamlNode(std::move(out));
+}
+
+// Element count and comments from inner; values from the parent list.
+std::optional<YamlNode> extract_sequence(PyObject* obj, std::size_t depth) {
+    NestingLevel level(depth, converting);
+    if (!level.ok()) return std::nullopt;
+    PyYamlSequence* self = as_sequence(obj);
+    ReadAccess access(self->guard, "YamlSequence");
+    if (!access.ok()) return std::nullopt;
+    types::ItemArray out;
+    out.reserve(self->inner.size());
+    Py_ssize_t i = 0;
+    for (const auto& item : self->inner) {
+        PyObject* found = PyList_GetItem(obj, i++);
+        if (found == nullptr) return std::nullopt;
+        PyRef value = PyRef::borrow(found);
+        auto node = extract_at(value.get(), depth + 1);
+        if (!node) return std::nullopt;
+        out.push_back(types::YamlItem{item.comment_before, item.comment_inline, std::move(*node)});
+    }
+    return YamlNode(std::move(out));
+}
+
+std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth) {
+    if (is_yaml_mapping(obj)) return extract_mapping(obj, depth);
+    if (is_yaml_sequence(obj)) return extract_sequence(obj, depth);
+    if (is_yaml_scalar(obj)) return copy_scalar_node(obj);
+    YamlNode node;
+    switch (scalar_from_py(obj, node)) {
+        case Scalar::Converted: return node;
+        case Scalar::Failed: return std::nullopt;
+        case Scalar::NotScalar: break;
+    }
+    PyErr_SetString(PyExc_RuntimeError, "expected YamlMapping, YamlSequence, or YamlScalar");
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<YamlNode> py_to_node(PyObject* obj) { return py_to_node_at(obj, 0); }
+
+std::optional<YamlNode> extract_yaml_node(PyObject* obj) { return extract_at(obj, 0); }
+
+}  // namespace plovarn

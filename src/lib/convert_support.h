@@ -1,0 +1,65 @@
+#pragma once
+
+// Helpers shared by the two directions of the conversion.
+
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "lib/py_ref.h"
+#include "types/node.h"
+
+namespace plovarn::convert_detail {
+
+// One level of a recursive conversion. Counts against the interpreter's recursion
+// limit, so that a container holding itself, or nesting deep enough to threaten
+// the native stack, raises RecursionError; `depth` bounds it absolutely, whatever
+// the limit is set to.
+class NestingLevel {
+public:
+    NestingLevel(std::size_t depth, const char* where) {
+        if (depth >= types::max_nesting_depth) {
+            PyErr_Format(PyExc_RecursionError, "maximum YAML nesting depth exceeded%s", where);
+            return;
+        }
+        entered_ = Py_EnterRecursiveCall(where) == 0;
+    }
+    ~NestingLevel() {
+        if (entered_) Py_LeaveRecursiveCall();
+    }
+    NestingLevel(const NestingLevel&) = delete;
+    NestingLevel& operator=(const NestingLevel&) = delete;
+    bool ok() const { return entered_; }
+
+private:
+    bool entered_ = false;
+};
+
+inline bool is_ascii(std::string_view s) {
+    const char* p = s.data();
+    std::size_t n = s.size();
+    std::uint64_t acc = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        acc |= word;
+    }
+    for (; n > 0; ++p, --n) acc |= static_cast<unsigned char>(*p);
+    return (acc & 0x8080808080808080ULL) == 0;
+}
+
+// A new str from UTF-8 text; ASCII text is copied straight into a compact str.
+inline PyRef str_from_utf8(std::string_view s) {
+    if (is_ascii(s)) {
+        PyObject* str = PyUnicode_New(static_cast<Py_ssize_t>(s.size()), 127);
+        if (str != nullptr && !s.empty()) std::memcpy(PyUnicode_1BYTE_DATA(str), s.data(), s.size());
+        return PyRef::steal(str);
+    }
+    return PyRef::steal(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "strict"));
+}
+
+}  // namespace plovarn::convert_detail

@@ -1,0 +1,218 @@
+// The module definition, its execution step and the eight module functions.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "builder/parse_str.h"
+#include "emitter/emitter.h"
+#include "lib/args.h"
+#include "lib/convert.h"
+#include "lib/objects.h"
+#include "lib/py_ref.h"
+#include "lib/streams.h"
+
+namespace plovarn {
+namespace {
+
+std::optional<std::vector<types::YamlNode>> parse_text(std::string_view text) {
+    auto docs = builder::parse_str(text);
+    if (!docs) {
+        PyErr_Format(PyExc_RuntimeError, "Parse error: %s", docs.error().c_str());
+        return std::nullopt;
+    }
+    return std::move(*docs);
+}
+
+// The UTF-8 content of a `text` argument, viewed in the str itself.
+std::optional<std::string_view> text_argument(PyObject* text) {
+    if (!PyUnicode_Check(text)) return argument_type_error("text", text, "str"), std::nullopt;
+    Py_ssize_t size = 0;
+    const char* data = PyUnicode_AsUTF8AndSize(text, &size);
+    if (data == nullptr) return std::nullopt;
+    return std::string_view(data, static_cast<std::size_t>(size));
+}
+
+PyObject* first_document(std::string_view text) {
+    auto docs = parse_text(text);
+    if (!docs) return nullptr;
+    if (docs->empty()) Py_RETURN_NONE;
+    types::YamlNode first = std::move(docs->front());
+    docs.reset();
+    return node_to_doc(std::move(first)).release();
+}
+
+PyObject* all_documents(std::string_view text) {
+    auto docs = parse_text(text);
+    if (!docs) return nullptr;
+    PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(docs->size())));
+    if (!list) return nullptr;
+    Py_ssize_t i = 0;
+    for (auto& doc : *docs) {
+        PyRef obj = node_to_doc(std::move(doc));
+        if (!obj) return nullptr;
+        PyList_SET_ITEM(list.get(), i++, obj.release());
+    }
+    return list.release();
+}
+
+// The text of one document; always ends with a line feed.
+std::optional<std::string> document_text(PyObject* doc) {
+    auto node = extract_yaml_node(doc);
+    if (!node) return std::nullopt;
+    std::string out;
+    emitter::emit_node(*node, 0, out);
+    if (out.empty() || out.back() != '\n') out.push_back('\n');
+    return out;
+}
+
+std::optional<std::string> documents_text(PyObject* docs) {
+    PyRef iter = PyRef::steal(PyObject_GetIter(docs));
+    if (!iter) return std::nullopt;
+    std::vector<types::YamlNode> nodes;
+    while (PyRef item = PyRef::steal(PyIter_Next(iter.get()))) {
+        auto node = extract_yaml_node(item.get());
+        if (!node) return std::nullopt;
+        nodes.push_back(std::move(*node));
+    }
+    if (PyErr_Occurred()) return std::nullopt;
+    return emitter::emit_docs(nodes);
+}
+
+PyObject* new_str(const std::string& text) {
+    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "strict");
+}
+
+PyObject* load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* stream = nullptr;
+    if (!parse_args("load()", args, nargs, kwnames, {"stream"}, 1, &stream)) return nullptr;
+    auto input = read_stream(stream);
+    if (!input) return nullptr;
+    return first_document(input->text);
+}
+
+PyObject* loads(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* text = nullptr;
+    if (!parse_args("loads()", args, nargs, kwnames, {"text"}, 1, &text)) return nullptr;
+    auto input = text_argument(text);
+    if (!input) return nullptr;
+    return first_document(*input);
+}
+
+PyObject* load_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* stream = nullptr;
+    if (!parse_args("load_all()", args, nargs, kwnames, {"stream"}, 1, &stream)) return nullptr;
+    auto input = read_stream(stream);
+    if (!input) return nullptr;
+    return all_documents(input->text);
+}
+
+PyObject* loads_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* text = nullptr;
+    if (!parse_args("loads_all()", args, nargs, kwnames, {"text"}, 1, &text)) return nullptr;
+    auto input = text_argument(text);
+    if (!input) return nullptr;
+    return all_documents(*input);
+}
+
+PyObject* dump(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* out[2];
+    if (!parse_args("dump()", args, nargs, kwnames, {"doc", "stream"}, 2, out)) return nullptr;
+    auto text = document_text(out[0]);
+    if (!text || !write_to_stream(out[1], *text)) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* dumps(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* doc = nullptr;
+    if (!parse_args("dumps()", args, nargs, kwnames, {"doc"}, 1, &doc)) return nullptr;
+    auto text = document_text(doc);
+    if (!text) return nullptr;
+    return new_str(*text);
+}
+
+PyObject* dump_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* out[2];
+    if (!parse_args("dump_all()", args, nargs, kwnames, {"docs", "stream"}, 2, out)) return nullptr;
+    auto text = documents_text(out[0]);
+    if (!text || !write_to_stream(out[1], *text)) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* dumps_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* docs = nullptr;
+    if (!parse_args("dumps_all()", args, nargs, kwnames, {"docs"}, 1, &docs)) return nullptr;
+    auto text = documents_text(docs);
+    if (!text) return nullptr;
+    return new_str(*text);
+}
+
+template <auto F>
+PyCFunction fastcall() {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(+F));
+}
+
+constexpr int calling = METH_FASTCALL | METH_KEYWORDS;
+
+PyMethodDef functions[] = {
+    {"load", fastcall<load>(), calling, "load(stream)\n--\n\n"},
+    {"loads", fastcall<loads>(), calling, "loads(text)\n--\n\n"},
+    {"load_all", fastcall<load_all>(), calling, "load_all(stream)\n--\n\n"},
+    {"loads_all", fastcall<loads_all>(), calling, "loads_all(text)\n--\n\n"},
+    {"dump", fastcall<dump>(), calling, "dump(doc, stream)\n--\n\n"},
+    {"dumps", fastcall<dumps>(), calling, "dumps(doc)\n--\n\n"},
+    {"dump_all", fastcall<dump_all>(), calling, "dump_all(docs, stream)\n--\n\n"},
+    {"dumps_all", fastcall<dumps_all>(), calling, "dumps_all(docs)\n--\n\n"},
+};
+
+// Appends `name` to __all__ (creating the list on first use) and sets the
+// attribute; takes the value over.
+bool add_name(PyObject* module, const char* name, PyRef value) {
+    if (!value) return false;
+    PyRef all;
+    if (PyObject_HasAttrString(module, "__all__")) {
+        all = PyRef::steal(PyObject_GetAttrString(module, "__all__"));
+    } else {
+        all = PyRef::steal(PyList_New(0));
+        if (all && PyObject_SetAttrString(module, "__all__", all.get()) < 0) return false;
+    }
+    if (!all) return false;
+    PyRef name_obj = PyRef::steal(PyUnicode_FromString(name));
+    if (!name_obj || PyList_Append(all.get(), name_obj.get()) < 0) return false;
+    return PyObject_SetAttr(module, name_obj.get(), value.get()) == 0;
+}
+
+int exec_module(PyObject* module) {
+    if (!add_name(module, "YamlScalar", create_yaml_scalar_type())) return -1;
+    if (!add_name(module, "YamlMapping", create_yaml_mapping_type())) return -1;
+    if (!add_name(module, "YamlSequence", create_yaml_sequence_type())) return -1;
+    PyRef module_name = PyRef::steal(PyModule_GetNameObject(module));
+    if (!module_name) return -1;
+    for (PyMethodDef& def : functions) {
+        PyRef function = PyRef::steal(PyCMethod_New(&def, module, module_name.get(), nullptr));
+        if (!add_name(module, def.ml_name, std::move(function))) return -1;
+    }
+    return 0;
+}
+
+PyModuleDef_Slot module_slots[] = {
+    {Py_mod_exec, reinterpret_cast<void*>(exec_module)},
+    {0, nullptr},
+};
+
+PyModuleDef module_def = {
+    PyModuleDef_HEAD_INIT,
+    "plovarn",
+    "The plovarn module.",
+    0,
+    nullptr,
+    module_slots,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+}  // namespace
+}  // namespace plovarn
+
+PyMODINIT_FUNC PyInit_plovarn() { return PyModuleDef_Init(&plovarn::module_def); }

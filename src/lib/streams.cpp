@@ -1,0 +1,182 @@
+#include "lib/streams.h"
+
+#include <cstdint>
+
+namespace plovarn {
+namespace {
+
+const char read_type_message[] = "stream.read() must return str or bytes";
+
+PyRef call_method(PyObject* obj, const char* name, PyObject* arg) {
+    PyRef method_name = PyRef::steal(PyUnicode_FromString(name));
+    if (!method_name) return PyRef();
+    PyObject* args[2] = {obj, arg};
+    const size_t nargs = arg ? 2 : 1;
+    return PyRef::steal(
+        PyObject_VectorcallMethod(method_name.get(), args, nargs | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
+}
+
+// Items of a sequence that are all integers 0..255, as bytes. Any failure on the
+// way, including an exception from the iteration, makes it nullopt with no
+// exception left set.
+std::optional<std::string> bytes_of_int_sequence(PyObject* obj) {
+    PyRef iter = PyRef::steal(PyObject_GetIter(obj));
+    if (!iter) {
+        PyErr_Clear();
+        return std::nullopt;
+    }
+    std::string out;
+    const Py_ssize_t hint = PyObject_LengthHint(obj, 0);
+    if (hint > 0) out.reserve(static_cast<std::size_t>(hint));
+    else PyErr_Clear();
+    while (PyRef item = PyRef::steal(PyIter_Next(iter.get()))) {
+        if (!PyLong_Check(item.get())) return std::nullopt;
+        int overflow = 0;
+        const long value = PyLong_AsLongAndOverflow(item.get(), &overflow);
+        if (overflow != 0 || value < 0 || value > 255) {
+            PyErr_Clear();
+            return std::nullopt;
+        }
+        out.push_back(static_cast<char>(value));
+    }
+    if (PyErr_Occurred()) {
+        PyErr_Clear();
+        return std::nullopt;
+    }
+    return out;
+}
+
+bool is_continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::optional<std::string> utf8_error(std::string_view bytes) {
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    auto invalid = [&](int len) {
+        return "invalid utf-8 sequence of " + std::to_string(len) + " bytes from index " + std::to_string(i);
+    };
+    auto incomplete = [&] { return "incomplete utf-8 byte sequence from index " + std::to_string(i); };
+    while (i < n) {
+        // Eight ASCII bytes at a time.
+        while (i + 8 <= n) {
+            std::uint64_t word;
+            __builtin_memcpy(&word, s + i, 8);
+            if (word & 0x8080808080808080ULL) break;
+            i += 8;
+        }
+        if (i >= n) break;
+        const unsigned char first = s[i];
+        if (first < 0x80) {
+            ++i;
+            continue;
+        }
+        if (first >= 0xC2 && first <= 0xDF) {
+            if (i + 1 >= n) return incomplete();
+            if (!is_continuation(s[i + 1])) return invalid(1);
+            i += 2;
+        } else if (first >= 0xE0 && first <= 0xEF) {
+            if (i + 1 >= n) return incomplete();
+            const unsigned char second = s[i + 1];
+            const bool second_ok = first == 0xE0   ? (second >= 0xA0 && second <= 0xBF)
+                                   : first == 0xED ? (second >= 0x80 && second <= 0x9F)
+                                                   : is_continuation(second);
+            if (!second_ok) return invalid(1);
+            if (i + 2 >= n) return incomplete();
+            if (!is_continuation(s[i + 2])) return invalid(2);
+            i += 3;
+        } else if (first >= 0xF0 && first <= 0xF4) {
+            if (i + 1 >= n) return incomplete();
+            const unsigned char second = s[i + 1];
+            const bool second_ok = first == 0xF0   ? (second >= 0x90 && second <= 0xBF)
+                                   : first == 0xF4 ? (second >= 0x80 && second <= 0x8F)
+                                                   : is_continuation(second);
+            if (!second_ok) return invalid(1);
+            if (i + 2 >= n) return incomplete();
+            if (!is_continuation(s[i + 2])) return invalid(2);
+            if (i + 3 >= n) return incomplete();
+            if (!is_continuation(s[i + 3])) return invalid(3);
+            i += 4;
+        } else {
+            return invalid(1);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<StreamText> read_stream(PyObject* stream) {
+    PyRef result = call_method(stream, "read", nullptr);
+    if (!result) return std::nullopt;
+    PyObject* obj = result.get();
+    StreamText out;
+
+    if (PyUnicode_Check(obj)) {
+        Py_ssize_t size = 0;
+        const char* data = PyUnicode_AsUTF8AndSize(obj, &size);
+        if (data == nullptr) {
+            // Lone surrogates: no UTF-8 form, and a str is never taken as bytes.
+            PyErr_SetString(PyExc_RuntimeError, read_type_message);
+            return std::nullopt;
+        }
+        out.text = std::string_view(data, static_cast<std::size_t>(size));
+        out.owner = std::move(result);
+        return out;  // a str is valid UTF-8 already
+    }
+    if (PyBytes_Check(obj)) {
+        out.text = std::string_view(PyBytes_AS_STRING(obj), static_cast<std::size_t>(PyBytes_GET_SIZE(obj)));
+        out.owner = std::move(result);
+    } else if (PyByteArray_Check(obj)) {
+        out.text = std::string_view(PyByteArray_AS_STRING(obj), static_cast<std::size_t>(PyByteArray_GET_SIZE(obj)));
+        out.owner = std::move(result);
+    } else {
+        std::optional<std::string> bytes;
+        if (PySequence_Check(obj)) bytes = bytes_of_int_sequence(obj);
+        if (!bytes) {
+            PyErr_SetString(PyExc_RuntimeError, read_type_message);
+            return std::nullopt;
+        }
+        out.storage = std::move(*bytes);
+        out.text = out.storage;
+    }
+    if (auto error = utf8_error(out.text)) {
+        PyErr_Format(PyExc_RuntimeError, "UTF-8 decode error: %s", error->c_str());
+        return std::nullopt;
+    }
+    return out;
+}
+
+bool write_to_stream(PyObject* stream, std::string_view text) {
+    const auto size = static_cast<Py_ssize_t>(text.size());
+    PyRef str = PyRef::steal(PyUnicode_DecodeUTF8(text.data(), size, "strict"));
+    if (!str) return false;
+    if (call_method(stream, "write", str.get())) return true;
+    PyErr_Clear();
+    str.reset();
+
+    PyRef bytes = PyRef::steal(PyBytes_FromStringAndSize(text.data(), size));
+    if (!bytes) return false;
+    if (call_method(stream, "write", bytes.get())) return true;
+
+    PyObject* type_raw = nullptr;
+    PyObject* value_raw = nullptr;
+    PyObject* trace_raw = nullptr;
+    PyErr_Fetch(&type_raw, &value_raw, &trace_raw);
+    PyErr_NormalizeException(&type_raw, &value_raw, &trace_raw);
+    PyRef type = PyRef::steal(type_raw);
+    PyRef value = PyRef::steal(value_raw);
+    PyRef trace = PyRef::steal(trace_raw);
+
+    PyRef type_name = PyRef::steal(PyType_GetQualName(reinterpret_cast<PyTypeObject*>(type.get())));
+    if (!type_name) return false;
+    PyRef description = PyRef::steal(PyObject_Str(value ? value.get() : Py_None));
+    if (!description) {
+        PyErr_Clear();
+        description = PyRef::steal(PyUnicode_FromString("<exception str() failed>"));
+        if (!description) return false;
+    }
+    PyErr_Format(PyExc_RuntimeError, "Write error: %U: %U", type_name.get(), description.get());
+    return false;
+}
+
+}  // namespace plovarn
