@@ -1,10 +1,16 @@
 // Turns UTF-8 YAML text into a stream of tokens, comments included.
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <expected>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "scanner/token.h"
+#include "scanner/utf8_input.h"
 
 namespace plovarn::scanner {
 
@@ -13,13 +19,144 @@ public:
     // The text must outlive the scanner; it is not copied.
     explicit Scanner(std::string_view utf8_text);
 
-    // Takes the next token off the queue, scanning as needed. Once an error has
-    // happened every later call returns a copy of the stored error.
+    // Takes the next token off the queue, scanning as needed. Comments come as
+    // Comment tokens. Once an error has happened every later call returns a copy
+    // of the stored error; after StreamEnd every call fails with "unexpected eof".
     std::expected<Token, ScanError> next_token();
 
 private:
-    std::string_view text_;
-    bool done_ = false;
+    using Status = std::expected<void, ScanError>;
+
+    // A candidate for an implicit key, one per flow level (index 0: block level).
+    struct SimpleKey {
+        bool possible = false;
+        bool required = false;  // sits at the block indentation; losing it is an error
+        std::uint64_t token_position = 0;  // absolute token number where Key goes
+        Marker mark{0, 0, 0};
+    };
+    struct Indent {
+        std::int64_t column;  // indentation to restore when the level closes
+        bool block_end_due;   // false for the one-column soft levels
+    };
+    enum class SkipTabs : bool { No, Yes };
+    struct Skipped {
+        bool found_tabs = false;
+        bool found_spaces = false;
+    };
+    enum class Chomping : std::uint8_t { Strip, Clip, Keep };
+
+    // Lookahead ring and cursor.
+    void fill_lookahead(unsigned n) {
+        while (count_ < n) {
+            ring_[(head_ + count_) & 15] = input_.next();
+            ++count_;
+        }
+    }
+    char32_t at(unsigned i) const { return ring_[(head_ + i) & 15]; }
+    void advance_blank() {
+        head_ = (head_ + 1) & 15;
+        --count_;
+        ++mark_.index;
+        ++mark_.col;
+    }
+    void advance_char() {
+        advance_blank();
+        blanks_only_ = false;
+    }
+    // Appends the first lookahead character to `out` and consumes it.
+    void take_char(std::string& out);
+    void skip_linebreak();
+    // Consumes one break of any form; the caller records it as a single line feed.
+    void consume_break();
+    std::int64_t col() const { return static_cast<std::int64_t>(mark_.col); }
+    bool at_document_indicator() const;  // needs 4 lookahead characters
+    bool at_faulty_input() const;
+    ScanError faulty_input_error() const;
+
+    void push(TokenType type, Marker mark);
+    void insert_token_at(std::uint64_t position, Token token);
+    static std::unexpected<ScanError> fail(Marker mark, std::string_view info);
+
+    // Core loop.
+    Status ensure_token_ready();
+    bool more_tokens_needed() const;
+    Status fetch_one_token();
+    Status fetch_stream_end();
+    Status fetch_document_indicator(TokenType kind);
+    Status skip_to_next_token();
+    std::expected<Skipped, ScanError> skip_ws_to_eol(SkipTabs tabs);
+    void capture_comment();
+
+    // Simple keys and indentation.
+    void record_key_candidate();
+    Status drop_key_candidate();
+    Status expire_key_candidates();
+    void roll_indent(std::int64_t column, std::optional<std::uint64_t> position, TokenType kind,
+                     Marker mark);
+    void unwind_indents(std::int64_t column);
+    void push_soft_indent();
+    void pop_soft_indents();
+    Status enter_flow();
+    void leave_flow();
+
+    // Structure tokens.
+    Status fetch_flow_collection_start(TokenType kind);
+    Status fetch_flow_collection_end(TokenType kind);
+    Status fetch_flow_entry();
+    Status fetch_block_entry();
+    Status fetch_key();
+    Status fetch_value();
+    void close_implicit_pair();
+
+    // Scalars.
+    Status fetch_plain_scalar();
+    Status fetch_flow_scalar(bool single);
+    Status scan_escape(Marker start);
+    Status fetch_block_scalar(bool literal);
+    void skip_block_scalar_indent(std::int64_t n, std::size_t& breaks);
+    void fold_into(std::string& text);
+    void reset_fold_state();
+
+    // Directives, anchors, tags.
+    Status fetch_directive_line();
+    std::expected<std::uint32_t, ScanError> scan_version_directive_number(Marker m);
+    std::expected<std::string, ScanError> scan_tag_handle(bool directive, Marker m);
+    Status scan_tag_shorthand_suffix(std::string_view head, Marker m, std::string& out);
+    Status scan_uri_escapes(Marker m, std::string& out);
+    Status scan_uri_chars(Marker m, std::string& out);
+    void skip_directive_blanks();
+    Status fetch_anchor(bool alias);
+    Status fetch_tag();
+
+    Utf8Input input_;
+    std::deque<Token> tokens_;
+    std::vector<SimpleKey> key_candidates_;
+    std::vector<Indent> indent_stack_;
+    std::optional<ScanError> stored_error_;
+    Marker mark_;
+    char32_t ring_[16] = {};
+    unsigned head_ = 0;
+    unsigned count_ = 0;
+    std::uint64_t adjacent_value_at_ = 0;
+    std::int64_t indent_ = -1;
+    std::uint64_t tokens_taken_ = 0;
+    bool stream_started_ = false;
+    bool stream_ended_ = false;
+    bool key_allowed_ = true;
+    bool token_ready_ = false;
+    bool blanks_only_ = true;
+    bool flow_map_open_ = false;
+    std::uint8_t flow_depth_ = 0;
+    // Whether a single-pair mapping without braces is open, per flow level, so
+    // that a nested collection inside the pair does not close it.
+    bool implicit_pair_open_[256] = {};
+
+    // Working state of the scalar scanners, reused across scalars. A recorded
+    // line break is always a single line feed, so the breaks are counts.
+    std::string text_;
+    std::string held_blanks_;
+    bool first_break_ = false;
+    std::size_t more_breaks_ = 0;
 };
 
 }  // namespace plovarn::scanner

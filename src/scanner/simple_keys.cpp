@@ -1,0 +1,101 @@
+// Implicit key candidates and the block indentation stack.
+#include "scanner/scanner.h"
+#include "scanner/scan_try.h"
+
+namespace plovarn::scanner {
+
+void Scanner::record_key_candidate() {
+    if (!key_allowed_) return;
+    SimpleKey k;
+    k.possible = true;
+    k.required = flow_depth_ == 0 && indent_ == col() && !indent_stack_.empty() &&
+                 indent_stack_.back().block_end_due;
+    k.token_position = tokens_taken_ + tokens_.size();
+    k.mark = mark_;
+    if (key_candidates_.empty())
+        key_candidates_.push_back(k);
+    else
+        key_candidates_.back() = k;
+}
+
+Scanner::Status Scanner::drop_key_candidate() {
+    if (key_candidates_.empty()) return {};
+    SimpleKey& k = key_candidates_.back();
+    if (k.possible && k.required) return fail(mark_, "simple key expected");
+    k.possible = false;
+    return {};
+}
+
+// In block context a simple key may not span lines or exceed 1024 characters.
+Scanner::Status Scanner::expire_key_candidates() {
+    for (SimpleKey& k : key_candidates_) {
+        if (k.possible && (k.mark.line < mark_.line || k.mark.index + 1024 < mark_.index)) {
+            if (k.required) return fail(mark_, "simple key expect ':'");
+            k.possible = false;
+        }
+    }
+    return {};
+}
+
+void Scanner::roll_indent(std::int64_t column, std::optional<std::uint64_t> position,
+                          TokenType kind, Marker mark) {
+    if (flow_depth_ > 0) return;
+    // A soft level turns out to be a real block level.
+    if (indent_ <= column && !indent_stack_.empty() && !indent_stack_.back().block_end_due) {
+        indent_ = indent_stack_.back().column;
+        indent_stack_.pop_back();
+    }
+    if (indent_ < column) {
+        indent_stack_.push_back(Indent{indent_, true});
+        indent_ = column;
+        Token t;
+        t.type = kind;
+        t.mark = mark;
+        if (position)
+            insert_token_at(*position, std::move(t));
+        else
+            tokens_.push_back(std::move(t));
+    }
+}
+
+void Scanner::unwind_indents(std::int64_t column) {
+    if (flow_depth_ > 0) return;
+    while (indent_ > column && !indent_stack_.empty()) {
+        Indent level = indent_stack_.back();
+        indent_stack_.pop_back();
+        indent_ = level.column;
+        if (level.block_end_due) push(TokenType::BlockEnd, mark_);
+    }
+}
+
+void Scanner::push_soft_indent() {
+    if (flow_depth_ == 0 && !indent_stack_.empty() && indent_stack_.back().block_end_due) {
+        indent_stack_.push_back(Indent{indent_, false});
+        ++indent_;
+    }
+}
+
+// Plain and block scalars abandon the soft levels above them.
+void Scanner::pop_soft_indents() {
+    while (!indent_stack_.empty() && !indent_stack_.back().block_end_due) {
+        indent_ = indent_stack_.back().column;
+        indent_stack_.pop_back();
+    }
+}
+
+Scanner::Status Scanner::enter_flow() {
+    key_candidates_.push_back(SimpleKey{});
+    if (flow_depth_ == 255) return fail(mark_, "recursion limit exceeded");
+    ++flow_depth_;
+    implicit_pair_open_[flow_depth_] = false;
+    return {};
+}
+
+void Scanner::leave_flow() {
+    if (flow_depth_ > 0) {
+        --flow_depth_;
+        key_candidates_.pop_back();
+    }
+}
+
+}  // namespace plovarn::scanner

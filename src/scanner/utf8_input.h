@@ -1,0 +1,49 @@
+// Forward cursor that decodes UTF-8 text one character at a time.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace plovarn::scanner {
+
+// Yields U+0000 once the text is exhausted, and forever after. Text that cannot
+// stand in a document (a malformed UTF-8 sequence or a NUL byte) ends the
+// usable input in the same way; the fault and its character index are kept so
+// that the scanner can report it instead of treating it as the end.
+class Utf8Input {
+public:
+    enum class Fault : std::uint8_t { None, InvalidUtf8, Nul };
+
+    explicit Utf8Input(std::string_view text)
+        : p_(reinterpret_cast<const unsigned char*>(text.data())), end_(p_ + text.size()) {}
+
+    char32_t next() {
+        if (p_ == end_) return 0;
+        unsigned b = *p_;
+        if (b - 1 < 0x7F) {  // 0x01..0x7F
+            ++p_;
+            ++decoded_;
+            return b;
+        }
+        return next_slow();
+    }
+
+    Fault fault() const { return fault_; }
+    // Character index of the fault: the count of characters decoded before it.
+    std::uint64_t fault_index() const { return decoded_; }
+
+private:
+    char32_t next_slow();
+    char32_t stop(Fault f) {
+        fault_ = f;
+        p_ = end_;
+        return 0;
+    }
+
+    const unsigned char* p_;
+    const unsigned char* end_;
+    std::uint64_t decoded_ = 0;
+    Fault fault_ = Fault::None;
+};
+
+}  // namespace plovarn::scanner
