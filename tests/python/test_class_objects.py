@@ -1,0 +1,152 @@
+"""The three class objects: construction, naming, docstrings and what they refuse."""
+
+import gc
+import sys
+import weakref
+
+import pytest
+
+import plovarn
+from plovarn import YamlMapping, YamlScalar, YamlSequence
+
+CLASSES = [YamlScalar, YamlMapping, YamlSequence]
+
+
+class TestTypes:
+    def test_bases(self):
+        assert YamlMapping.__bases__ == (dict,)
+        assert YamlSequence.__bases__ == (list,)
+        assert YamlScalar.__bases__ == (object,)
+
+    @pytest.mark.parametrize("cls", CLASSES)
+    def test_names_report_builtins(self, cls):
+        assert cls.__module__ == "builtins"
+        assert cls.__qualname__ == cls.__name__
+        assert f"{cls.__module__}.{cls.__qualname__}" == "builtins." + cls.__name__
+        assert repr(cls) == f"<class 'builtins.{cls.__name__}'>"
+
+    def test_docstrings(self):
+        assert YamlMapping.__doc__ == (
+            "A YAML mapping node. Subclass of dict; the parent dict is always kept in\n"
+            "sync with `inner` so that standard dict operations work transparently.")
+        assert YamlMapping.__text_signature__ == "()"
+        assert YamlSequence.__doc__ == (
+            "A YAML sequence node. Subclass of list; the parent list is always kept in\n"
+            "sync with `inner` so that standard list operations work transparently.")
+        assert YamlSequence.__text_signature__ == "()"
+        assert YamlScalar.__doc__ == "A YAML scalar document node (int, float, bool, str, or null)."
+        assert YamlScalar.__text_signature__ is None
+
+    @pytest.mark.parametrize("cls", CLASSES)
+    def test_not_subclassable(self, cls):
+        with pytest.raises(TypeError):
+            type("Derived", (cls,), {})
+
+    def test_instances_have_no_dict_or_weakref(self):
+        for obj in (YamlMapping(), YamlSequence(), plovarn.loads("1") if _reader_works() else None):
+            if obj is None:
+                continue
+            with pytest.raises(AttributeError):
+                obj.anything = 1
+            assert not hasattr(obj, "__dict__")
+            with pytest.raises(TypeError):
+                weakref.ref(obj)
+
+    def test_method_tables_are_installed(self):
+        for name in ["pop", "update", "setdefault", "sort_keys", "to_dict", "get_comment_inline",
+                     "get_comment_before", "set_comment_inline", "set_comment_before"]:
+            assert name in YamlMapping.__dict__ or not _methods_landed(), name
+        assert "__setitem__" in YamlMapping.__dict__ and "__delitem__" in YamlMapping.__dict__
+        assert "__setitem__" in YamlSequence.__dict__ and "__delitem__" in YamlSequence.__dict__
+        assert "__eq__" in YamlScalar.__dict__ and "__repr__" in YamlScalar.__dict__
+
+
+def _reader_works():
+    try:
+        plovarn.loads("1")
+    except RuntimeError:
+        return False
+    return True
+
+
+def _methods_landed():
+    return "pop" in YamlMapping.__dict__
+
+
+class TestConstruction:
+    def test_empty_instances(self):
+        m = YamlMapping()
+        s = YamlSequence()
+        assert m == {} and len(m) == 0 and type(m) is YamlMapping
+        assert s == [] and len(s) == 0 and type(s) is YamlSequence
+        assert YamlMapping() is not YamlMapping()
+
+    @pytest.mark.parametrize("cls", [YamlMapping, YamlSequence])
+    def test_every_argument_refused(self, cls):
+        name = cls.__name__
+        with pytest.raises(TypeError) as info:
+            cls({"a": 1} if cls is YamlMapping else [1])
+        assert str(info.value) == f"{name}.__new__() takes 0 positional arguments but 1 was given"
+        with pytest.raises(TypeError) as info:
+            cls(1, 2)
+        assert str(info.value) == f"{name}.__new__() takes 0 positional arguments but 2 were given"
+        with pytest.raises(TypeError) as info:
+            cls(a=1)
+        assert str(info.value) == f"{name}.__new__() got an unexpected keyword argument 'a'"
+
+    def test_new_called_directly(self):
+        assert type(YamlMapping.__new__(YamlMapping)) is YamlMapping
+        with pytest.raises(TypeError):
+            YamlMapping.__new__(dict)
+
+    def test_scalar_cannot_be_created(self):
+        with pytest.raises(TypeError, match="cannot create"):
+            YamlScalar()
+        with pytest.raises(TypeError):
+            YamlScalar(5)
+
+    def test_hashing_refused(self):
+        for obj in (YamlMapping(), YamlSequence()):
+            with pytest.raises(TypeError):
+                hash(obj)
+        assert YamlScalar.__hash__ is None
+
+    def test_inherited_base_behaviour(self):
+        m = YamlMapping()
+        dict.__setitem__(m, "k", 1)
+        assert m == {"k": 1} and list(m.items()) == [("k", 1)]
+        s = YamlSequence()
+        list.append(s, 2)
+        assert s == [2] and isinstance(s, list)
+
+
+class TestLifetime:
+    def test_instances_are_released(self):
+        # Creating and dropping many instances leaves no type references behind.
+        before = sys.getrefcount(YamlMapping), sys.getrefcount(YamlSequence)
+        for _ in range(1000):
+            m = YamlMapping()
+            s = YamlSequence()
+            del m, s
+        assert (sys.getrefcount(YamlMapping), sys.getrefcount(YamlSequence)) == before
+
+    def test_cycles_through_the_parent_are_collected(self):
+        m = YamlMapping()
+        s = YamlSequence()
+        dict.__setitem__(m, "s", s)
+        list.append(s, m)
+        gc.collect()
+        before = len(gc.get_objects())
+        del m, s
+        gc.collect()
+        assert len(gc.get_objects()) <= before - 2
+        assert gc.is_tracked(YamlMapping()) and gc.is_tracked(YamlSequence())
+
+    def test_deep_chain_releases_without_overflow(self):
+        head = YamlSequence()
+        node = head
+        for _ in range(200000):
+            child = YamlSequence()
+            list.append(node, child)
+            node = child
+        del node, child, head  # released through the trashcan, not a native recursion
