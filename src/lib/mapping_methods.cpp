@@ -1,18 +1,337 @@
-// Methods of YamlMapping (to be filled in).
+// Methods of YamlMapping. Every edit changes `inner` first, then stores values
+// built from `inner` into the parent dict through the dict's own C functions
+// (never through this class's slots).
 
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lib/args.h"
 #include "lib/class_methods.h"
+#include "lib/convert.h"
+#include "lib/method_args.h"
+#include "lib/objects.h"
+#include "lib/parent_rebuild.h"
+#include "lib/py_ref.h"
+#include "lib/repr.h"
+#include "lib/sorting.h"
 
 namespace plovarn {
+namespace {
+
+constexpr const char* type_name = "YamlMapping";
+
+using types::YamlEntry;
+using types::YamlNode;
+
+PyYamlMapping* self_of(PyObject* self) { return as_mapping(self); }
+
+PyObject* optional_text(const types::OptText& text) {
+    if (!text) Py_RETURN_NONE;
+    return PyUnicode_FromStringAndSize(text->data(), static_cast<Py_ssize_t>(text->size()));
+}
+
+// m[key] = value: the node replaces the entry's node (position and comments stay)
+// or is appended as a new entry without comments.
+int assign_key(PyObject* self, PyObject* key, PyObject* value) {
+    const auto text = text_arg("key", key);
+    if (!text) return -1;
+    std::optional<YamlNode> node = py_to_node(value);
+    if (!node) return -1;
+    PyYamlMapping* m = self_of(self);
+    {
+        WriteAccess write(m->guard, type_name);
+        if (!write.ok()) return -1;
+        if (auto index = m->inner.get_index_of(*text)) {
+            m->inner.entry_mut(*index).node = *node;
+        } else {
+            m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
+        }
+    }
+    PyRef stored = node_to_py(*node);
+    if (!stored) return -1;
+    PyRef dict_key = PyRef::steal(exact_str(key, *text));
+    if (!dict_key) return -1;
+    return PyDict_SetItem(self, dict_key.get(), stored.get());
+}
+
+int delete_key(PyObject* self, PyObject* key) {
+    const auto text = text_arg("key", key);
+    if (!text) return -1;
+    PyYamlMapping* m = self_of(self);
+    bool found = false;
+    {
+        WriteAccess write(m->guard, type_name);
+        if (!write.ok()) return -1;
+        found = m->inner.shift_remove(*text).has_value();
+    }
+    if (!found) {
+        key_error(key, *text);
+        return -1;
+    }
+    PyRef dict_key = PyRef::steal(exact_str(key, *text));
+    if (!dict_key) return -1;
+    return PyDict_DelItem(self, dict_key.get());
+}
+
+PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[2];
+    if (!parse_args("YamlMapping.pop()", args, nargs, kwnames, {"key", "default"}, 1, a)) return nullptr;
+    const auto text = text_arg("key", a[0]);
+    if (!text) return nullptr;
+    PyObject* fallback = a[1] == Py_None ? nullptr : a[1];
+    PyYamlMapping* m = self_of(self);
+    std::optional<types::YamlMapping::Pair> removed;
+    {
+        WriteAccess write(m->guard, type_name);
+        if (!write.ok()) return nullptr;
+        removed = m->inner.shift_remove(*text);
+    }
+    if (!removed) {
+        if (fallback == nullptr) return key_error(a[0], *text);
+        Py_INCREF(fallback);
+        return fallback;
+    }
+    PyRef dict_key = PyRef::steal(exact_str(a[0], *text));
+    if (!dict_key || PyDict_DelItem(self, dict_key.get()) < 0) return nullptr;
+    return node_to_py(removed->second.node).release();
+}
+
+PyObject* setdefault(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[2];
+    if (!parse_args("YamlMapping.setdefault()", args, nargs, kwnames, {"key", "default"}, 1, a)) return nullptr;
+    const auto text = text_arg("key", a[0]);
+    if (!text) return nullptr;
+    PyYamlMapping* m = self_of(self);
+    std::optional<YamlNode> existing;
+    {
+        ReadAccess read(m->guard, type_name);
+        if (!read.ok()) return nullptr;
+        if (const YamlEntry* entry = m->inner.find(*text)) existing = entry->node;
+    }
+    if (existing) return node_to_py(*existing).release();
+
+    std::optional<YamlNode> node = py_to_node(a[1] == nullptr ? Py_None : a[1]);
+    if (!node) return nullptr;
+    PyRef stored = node_to_py(*node);
+    if (!stored) return nullptr;
+    {
+        WriteAccess write(m->guard, type_name);
+        if (!write.ok()) return nullptr;
+        m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
+    }
+    PyRef dict_key = PyRef::steal(exact_str(a[0], *text));
+    if (!dict_key || PyDict_SetItem(self, dict_key.get(), stored.get()) < 0) return nullptr;
+    return node_to_py(*node).release();
+}
+
+// Inserts one (key, value) pair from a foreign source: the entry loses its comments.
+bool insert_foreign(types::YamlMapping& inner, PyObject* key, PyObject* value, std::vector<std::size_t>& applied) {
+    const auto text = text_value(key);
+    if (!text) return false;
+    std::optional<YamlNode> node = py_to_node(value);
+    if (!node) return false;
+    applied.push_back(inner.insert_full(std::string(*text), YamlEntry{{}, {}, std::move(*node)}).first);
+    return true;
+}
+
+bool update_from_keys(types::YamlMapping& inner, PyObject* other, std::vector<std::size_t>& applied) {
+    PyRef keys = PyRef::steal(PyObject_CallMethod(other, "keys", nullptr));
+    if (!keys) return false;
+    PyRef iter = PyRef::steal(PyObject_GetIter(keys.get()));
+    if (!iter) return false;
+    while (PyRef key = PyRef::steal(PyIter_Next(iter.get()))) {
+        PyRef value = PyRef::steal(PyObject_GetItem(other, key.get()));
+        if (!value || !insert_foreign(inner, key.get(), value.get(), applied)) return false;
+    }
+    return !PyErr_Occurred();
+}
+
+bool update_from_pairs(types::YamlMapping& inner, PyObject* other, std::vector<std::size_t>& applied) {
+    PyRef iter = PyRef::steal(PyObject_GetIter(other));
+    if (!iter) return false;
+    while (PyRef element = PyRef::steal(PyIter_Next(iter.get()))) {
+        if (!PyTuple_Check(element.get())) {
+            PyErr_Format(PyExc_TypeError, "'%s' object is not an instance of 'tuple'", Py_TYPE(element.get())->tp_name);
+            return false;
+        }
+        const Py_ssize_t size = PyTuple_GET_SIZE(element.get());
+        if (size != 2) {
+            PyErr_Format(PyExc_ValueError, "expected tuple of length 2, but got tuple of length %zd", size);
+            return false;
+        }
+        if (!insert_foreign(inner, PyTuple_GET_ITEM(element.get(), 0), PyTuple_GET_ITEM(element.get(), 1), applied))
+            return false;
+    }
+    return !PyErr_Occurred();
+}
+
+// Entries of another YamlMapping are taken whole, comments included. False when
+// `other` is no YamlMapping or its inner cannot be read now (it is this very
+// instance, or busy), with no exception left pending.
+bool update_from_yaml_mapping(types::YamlMapping& inner, PyObject* other, std::vector<std::size_t>& applied) {
+    if (!is_yaml_mapping(other)) return false;
+    types::YamlMapping copy;
+    {
+        ReadAccess read(as_mapping(other)->guard, type_name);
+        if (!read.ok()) {
+            PyErr_Clear();
+            return false;
+        }
+        copy = as_mapping(other)->inner;
+    }
+    for (auto& [key, entry] : copy.take_all()) applied.push_back(inner.insert_full(std::move(key), std::move(entry)).first);
+    return true;
+}
+
+// After a failed update, brings the parent dict into line with the entries that
+// reached `inner`, as dict.update keeps what it applied. The update's exception
+// stays the one reported.
+void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
+    PyObject* type = nullptr;
+    PyObject* value = nullptr;
+    PyObject* traceback = nullptr;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyYamlMapping* m = self_of(self);
+    std::vector<std::pair<PyRef, PyRef>> fresh;
+    {
+        ReadAccess read(m->guard, type_name);
+        if (read.ok()) {
+            for (std::size_t index : applied) {
+                const auto& [key, entry] = m->inner.at(index);
+                PyRef k = PyRef::steal(PyUnicode_FromStringAndSize(key.data(), static_cast<Py_ssize_t>(key.size())));
+                PyRef v = k ? node_to_py(entry.node) : PyRef();
+                if (!v) break;
+                fresh.emplace_back(std::move(k), std::move(v));
+            }
+        }
+    }
+    for (const auto& [k, v] : fresh)
+        if (PyDict_SetItem(self, k.get(), v.get()) < 0) break;
+    PyErr_Clear();
+    PyErr_Restore(type, value, traceback);
+}
+
+PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[1];
+    if (!parse_args("YamlMapping.update()", args, nargs, kwnames, {"other"}, 1, a)) return nullptr;
+    PyObject* other = a[0];
+    PyYamlMapping* m = self_of(self);
+    std::vector<std::size_t> applied;
+    bool ok = false;
+    {
+        WriteAccess write(m->guard, type_name);
+        if (!write.ok()) return nullptr;
+        if (update_from_yaml_mapping(m->inner, other, applied)) {
+            ok = true;
+        } else {
+            PyRef keys = PyRef::steal(PyObject_GetAttrString(other, "keys"));
+            if (keys) {
+                keys.reset();
+                ok = update_from_keys(m->inner, other, applied);
+            } else if (PyErr_ExceptionMatches(PyExc_AttributeError)) {
+                PyErr_Clear();
+                ok = update_from_pairs(m->inner, other, applied);
+            }
+        }
+    }
+    if (!ok) {
+        store_applied(self, applied);
+        return nullptr;
+    }
+    if (!rebuild_parent_dict(self)) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse_args("YamlMapping.to_dict()", args, nargs, kwnames, {}, 0, nullptr)) return nullptr;
+    PyYamlMapping* m = self_of(self);
+    ReadAccess read(m->guard, type_name);
+    if (!read.ok()) return nullptr;
+    return mapping_to_dict(m->inner).release();
+}
+
+enum class Which { Before, Inline };
+
+types::OptText& comment_of(YamlEntry& entry, Which which) {
+    return which == Which::Before ? entry.comment_before : entry.comment_inline;
+}
+const types::OptText& comment_of(const YamlEntry& entry, Which which) {
+    return which == Which::Before ? entry.comment_before : entry.comment_inline;
+}
+
+PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
+                      Which which) {
+    PyObject* a[1];
+    if (!parse_args(function, args, nargs, kwnames, {"key"}, 1, a)) return nullptr;
+    const auto text = text_arg("key", a[0]);
+    if (!text) return nullptr;
+    PyYamlMapping* m = self_of(self);
+    ReadAccess read(m->guard, type_name);
+    if (!read.ok()) return nullptr;
+    const YamlEntry* entry = m->inner.find(*text);
+    if (entry == nullptr) Py_RETURN_NONE;
+    return optional_text(comment_of(*entry, which));
+}
+
+PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
+                      Which which) {
+    PyObject* a[2];
+    if (!parse_args(function, args, nargs, kwnames, {"key", "comment"}, 2, a)) return nullptr;
+    const auto text = text_arg("key", a[0]);
+    if (!text) return nullptr;
+    const auto comment = text_arg("comment", a[1]);
+    if (!comment) return nullptr;
+    PyYamlMapping* m = self_of(self);
+    WriteAccess write(m->guard, type_name);
+    if (!write.ok()) return nullptr;
+    const auto index = m->inner.get_index_of(*text);
+    if (!index) return key_error(a[0], *text);
+    comment_of(m->inner.entry_mut(*index), which) = std::string(*comment);
+    Py_RETURN_NONE;
+}
+
+PyObject* get_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return get_comment(self, args, nargs, kwnames, "YamlMapping.get_comment_before()", Which::Before);
+}
+PyObject* get_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return get_comment(self, args, nargs, kwnames, "YamlMapping.get_comment_inline()", Which::Inline);
+}
+PyObject* set_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return set_comment(self, args, nargs, kwnames, "YamlMapping.set_comment_before()", Which::Before);
+}
+PyObject* set_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return set_comment(self, args, nargs, kwnames, "YamlMapping.set_comment_inline()", Which::Inline);
+}
+
+}  // namespace
 
 PyMethodDef yaml_mapping_methods[] = {
+    {"pop", fastcall(pop), fastcall_flags, "pop($self, key, default=None)\n--\n\n"},
+    {"update", fastcall(update), fastcall_flags, "update($self, other)\n--\n\n"},
+    {"setdefault", fastcall(setdefault), fastcall_flags, "setdefault($self, key, default=None)\n--\n\n"},
+    {"sort_keys", fastcall(yaml_mapping_sort_keys), fastcall_flags,
+     "sort_keys($self, key=None, reverse=False, recursive=False)\n--\n\n"},
+    {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
+    {"get_comment_inline", fastcall(get_comment_inline), fastcall_flags, "get_comment_inline($self, key)\n--\n\n"},
+    {"get_comment_before", fastcall(get_comment_before), fastcall_flags, "get_comment_before($self, key)\n--\n\n"},
+    {"set_comment_inline", fastcall(set_comment_inline), fastcall_flags,
+     "set_comment_inline($self, key, comment)\n--\n\n"},
+    {"set_comment_before", fastcall(set_comment_before), fastcall_flags,
+     "set_comment_before($self, key, comment)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyObject* yaml_mapping_repr(PyObject* self) { (void)self; return PyUnicode_FromString(""); }
+PyObject* yaml_mapping_repr(PyObject* self) {
+    PyYamlMapping* m = self_of(self);
+    ReadAccess read(m->guard, type_name);
+    if (!read.ok()) return nullptr;
+    const std::string text = mapping_repr(m->inner);
+    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
 
-int yaml_mapping_ass_subscript(PyObject*, PyObject*, PyObject*) {
-    PyErr_SetString(PyExc_NotImplementedError, "not yet");
-    return -1;
+int yaml_mapping_ass_subscript(PyObject* self, PyObject* key, PyObject* value) {
+    return value == nullptr ? delete_key(self, key) : assign_key(self, key, value);
 }
 
 }  // namespace plovarn

@@ -1,19 +1,78 @@
-// Methods of YamlScalar (to be filled in).
+// Methods of YamlScalar: its value, equality by value, no ordering.
 
+#include "lib/args.h"
 #include "lib/class_methods.h"
+#include "lib/convert.h"
+#include "lib/method_args.h"
+#include "lib/objects.h"
+#include "lib/py_ref.h"
 
 namespace plovarn {
+namespace {
+
+constexpr const char* type_name = "YamlScalar";
+
+PyRef value_of_node(const types::YamlNode& node) {
+    if (node.is_scalar()) return scalar_to_py(node.as_scalar());
+    return PyRef::borrow(Py_None);
+}
+
+PyRef value_of(PyObject* self) {
+    PyYamlScalar* s = as_scalar(self);
+    ReadAccess read(s->guard, type_name);
+    if (!read.ok()) return PyRef();
+    return value_of_node(s->node);
+}
+
+PyObject* get_value(PyObject* self, void*) { return value_of(self).release(); }
+
+PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse_args("YamlScalar.to_dict()", args, nargs, kwnames, {}, 0, nullptr)) return nullptr;
+    return value_of(self).release();
+}
+
+PyObject* equals(PyObject* self, PyObject* other) {
+    PyRef a = value_of(self);
+    if (!a) return nullptr;
+    PyRef b = is_yaml_scalar(other) ? value_of(other) : PyRef::borrow(other);
+    if (!b) return nullptr;
+    PyRef result = PyRef::steal(PyObject_RichCompare(a.get(), b.get(), Py_EQ));
+    if (!result) return nullptr;
+    const int truth = PyObject_IsTrue(result.get());
+    if (truth < 0) return nullptr;
+    return PyBool_FromLong(truth);
+}
+
+}  // namespace
 
 PyMethodDef yaml_scalar_methods[] = {
+    {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
 PyGetSetDef yaml_scalar_getset[] = {
+    {"value", get_value, nullptr, "The Python primitive value of this scalar.", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-PyObject* yaml_scalar_repr(PyObject*) { return PyUnicode_FromString("YamlScalar"); }
+PyObject* yaml_scalar_repr(PyObject* self) {
+    PyRef value = value_of(self);
+    if (!value) return nullptr;
+    return PyUnicode_FromFormat("YamlScalar(%R)", value.get());
+}
 
-PyObject* yaml_scalar_richcompare(PyObject*, PyObject*, int) { Py_RETURN_NOTIMPLEMENTED; }
+PyObject* yaml_scalar_richcompare(PyObject* self, PyObject* other, int op) {
+    if (op == Py_EQ) return equals(self, other);
+    if (op == Py_NE) {
+        // Through the interpreter, so a reflected comparison of other's type may
+        // take part as for any ==.
+        PyRef result = PyRef::steal(PyObject_RichCompare(self, other, Py_EQ));
+        if (!result) return nullptr;
+        const int truth = PyObject_IsTrue(result.get());
+        if (truth < 0) return nullptr;
+        return PyBool_FromLong(!truth);
+    }
+    Py_RETURN_NOTIMPLEMENTED;
+}
 
 }  // namespace plovarn

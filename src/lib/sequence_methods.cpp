@@ -1,18 +1,343 @@
-// Methods of YamlSequence (to be filled in).
+// Methods of YamlSequence. Every edit changes `inner` first, then brings the
+// parent list into line through the list type's own C functions (never through
+// this class's slots), with the access guard already released.
 
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "lib/args.h"
 #include "lib/class_methods.h"
+#include "lib/convert.h"
+#include "lib/method_args.h"
+#include "lib/objects.h"
+#include "lib/py_ref.h"
+#include "lib/repr.h"
+#include "lib/sorting.h"
 
 namespace plovarn {
+namespace {
+
+constexpr const char* type_name = "YamlSequence";
+
+using types::YamlItem;
+using types::YamlNode;
+
+PyYamlSequence* self_of(PyObject* self) { return as_sequence(self); }
+
+// A position within `size` elements, counting a negative index from the end once.
+std::optional<std::size_t> position(long index, std::size_t size) {
+    const long n = static_cast<long>(size);
+    if (index < 0) index += n;
+    if (index < 0 || index >= n) return std::nullopt;
+    return static_cast<std::size_t>(index);
+}
+
+std::optional<std::size_t> position_or_error(long index, std::size_t size, const char* message) {
+    auto pos = position(index, size);
+    if (!pos) PyErr_SetString(PyExc_IndexError, message);
+    return pos;
+}
+
+// Deletion through list's own item slot: the same IndexError as list when the
+// parent list has become shorter than `inner`.
+int delete_from_list(PyObject* self, std::size_t pos) {
+    return PyList_Type.tp_as_sequence->sq_ass_item(self, static_cast<Py_ssize_t>(pos), nullptr);
+}
+
+PyObject* optional_text(const types::OptText& text) {
+    if (!text) Py_RETURN_NONE;
+    return PyUnicode_FromStringAndSize(text->data(), static_cast<Py_ssize_t>(text->size()));
+}
+
+int assign_index(PyObject* self, PyObject* key, PyObject* value) {
+    const auto index = index_arg("key", key);
+    if (!index) return -1;
+    std::optional<YamlNode> node = py_to_node(value);
+    if (!node) return -1;
+    PyYamlSequence* s = self_of(self);
+    std::size_t pos = 0;
+    {
+        WriteAccess write(s->guard, type_name);
+        if (!write.ok()) return -1;
+        const auto found = position_or_error(*index, s->inner.size(), "index out of range");
+        if (!found) return -1;
+        pos = *found;
+        s->inner.at_mut(pos).node = *node;
+    }
+    PyRef stored = node_to_py(*node);
+    if (!stored) return -1;
+    return PyList_SetItem(self, static_cast<Py_ssize_t>(pos), stored.release());
+}
+
+int delete_index(PyObject* self, PyObject* key) {
+    const auto index = index_arg("key", key);
+    if (!index) return -1;
+    PyYamlSequence* s = self_of(self);
+    std::size_t pos = 0;
+    {
+        WriteAccess write(s->guard, type_name);
+        if (!write.ok()) return -1;
+        const auto found = position_or_error(*index, s->inner.size(), "index out of range");
+        if (!found) return -1;
+        pos = *found;
+        s->inner.remove(pos);
+    }
+    return delete_from_list(self, pos);
+}
+
+PyObject* append(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[1];
+    if (!parse_args("YamlSequence.append()", args, nargs, kwnames, {"value"}, 1, a)) return nullptr;
+    std::optional<YamlNode> node = py_to_node(a[0]);
+    if (!node) return nullptr;
+    PyYamlSequence* s = self_of(self);
+    {
+        WriteAccess write(s->guard, type_name);
+        if (!write.ok()) return nullptr;
+        s->inner.push_back(YamlItem{{}, {}, *node});
+    }
+    PyRef stored = node_to_py(*node);
+    if (!stored || PyList_Append(self, stored.get()) < 0) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* insert(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[2];
+    if (!parse_args("YamlSequence.insert()", args, nargs, kwnames, {"idx", "value"}, 2, a)) return nullptr;
+    const auto index = index_arg("idx", a[0]);
+    if (!index) return nullptr;
+    std::optional<YamlNode> node = py_to_node(a[1]);
+    if (!node) return nullptr;
+    PyYamlSequence* s = self_of(self);
+    std::size_t pos = 0;
+    {
+        WriteAccess write(s->guard, type_name);
+        if (!write.ok()) return nullptr;
+        // Clamped as list.insert does: out-of-range positions are never an error.
+        const long n = static_cast<long>(s->inner.size());
+        long at = *index;
+        if (at < 0) at = at + n < 0 ? 0 : at + n;
+        if (at > n) at = n;
+        pos = static_cast<std::size_t>(at);
+        s->inner.insert(pos, YamlItem{{}, {}, *node});
+    }
+    PyRef stored = node_to_py(*node);
+    if (!stored || PyList_Insert(self, static_cast<Py_ssize_t>(pos), stored.get()) < 0) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[1];
+    if (!parse_args("YamlSequence.pop()", args, nargs, kwnames, {"idx"}, 0, a)) return nullptr;
+    long index = -1;
+    if (a[0] != nullptr) {
+        const auto given = index_arg("idx", a[0]);
+        if (!given) return nullptr;
+        index = *given;
+    }
+    PyYamlSequence* s = self_of(self);
+    std::size_t pos = 0;
+    YamlNode removed;
+    {
+        WriteAccess write(s->guard, type_name);
+        if (!write.ok()) return nullptr;
+        if (s->inner.empty()) {
+            PyErr_SetString(PyExc_IndexError, "pop from empty list");
+            return nullptr;
+        }
+        const auto found = position_or_error(index, s->inner.size(), "pop index out of range");
+        if (!found) return nullptr;
+        pos = *found;
+        removed = std::move(s->inner.remove(pos).node);
+    }
+    if (delete_from_list(self, pos) < 0) return nullptr;
+    return node_to_py(removed).release();
+}
+
+PyObject* remove(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[1];
+    if (!parse_args("YamlSequence.remove()", args, nargs, kwnames, {"value"}, 1, a)) return nullptr;
+    PyYamlSequence* s = self_of(self);
+    std::optional<std::size_t> match;
+    {
+        // Equality runs foreign code; the read access keeps it from changing `inner`.
+        ReadAccess read(s->guard, type_name);
+        if (!read.ok()) return nullptr;
+        for (std::size_t i = 0; i < s->inner.size(); ++i) {
+            PyRef built = node_to_py(s->inner[i].node);
+            if (!built) return nullptr;
+            const int equal = PyObject_RichCompareBool(built.get(), a[0], Py_EQ);
+            if (equal < 0) return nullptr;
+            if (equal) {
+                match = i;
+                break;
+            }
+        }
+    }
+    if (!match) {
+        PyErr_SetString(PyExc_ValueError, "value not in list");
+        return nullptr;
+    }
+    {
+        WriteAccess write(s->guard, type_name);
+        if (!write.ok()) return nullptr;
+        s->inner.remove(*match);
+    }
+    if (delete_from_list(self, *match) < 0) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* extend(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[1];
+    if (!parse_args("YamlSequence.extend()", args, nargs, kwnames, {"iterable"}, 1, a)) return nullptr;
+    PyObject* source = a[0];
+    // Everything is converted before anything changes, so a failure changes nothing.
+    std::vector<YamlItem> items;
+    std::vector<PyRef> values;
+    if (is_yaml_sequence(source)) {
+        types::ItemArray copy;
+        {
+            ReadAccess read(as_sequence(source)->guard, type_name);
+            if (!read.ok()) return nullptr;
+            copy = as_sequence(source)->inner;
+        }
+        items.reserve(copy.size());
+        values.reserve(copy.size());
+        for (const YamlItem& item : copy) {
+            PyRef value = node_to_py(item.node);
+            if (!value) return nullptr;
+            values.push_back(std::move(value));
+            items.push_back(YamlItem{{}, {}, item.node});
+        }
+    } else {
+        PyRef iter = PyRef::steal(PyObject_GetIter(source));
+        if (!iter) return nullptr;
+        while (PyRef element = PyRef::steal(PyIter_Next(iter.get()))) {
+            std::optional<YamlNode> node = py_to_node(element.get());
+            if (!node) return nullptr;
+            PyRef value = node_to_py(*node);
+            if (!value) return nullptr;
+            values.push_back(std::move(value));
+            items.push_back(YamlItem{{}, {}, std::move(*node)});
+        }
+        if (PyErr_Occurred()) return nullptr;
+    }
+    PyYamlSequence* s = self_of(self);
+    {
+        WriteAccess write(s->guard, type_name);
+        if (!write.ok()) return nullptr;
+        s->inner.reserve(s->inner.size() + items.size());
+        for (YamlItem& item : items) s->inner.push_back(std::move(item));
+    }
+    for (const PyRef& value : values)
+        if (PyList_Append(self, value.get()) < 0) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* reverse(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse_args("YamlSequence.reverse()", args, nargs, kwnames, {}, 0, nullptr)) return nullptr;
+    PyYamlSequence* s = self_of(self);
+    {
+        WriteAccess write(s->guard, type_name);
+        if (!write.ok()) return nullptr;
+        s->inner.reverse();
+    }
+    if (PyList_Reverse(self) < 0) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse_args("YamlSequence.to_dict()", args, nargs, kwnames, {}, 0, nullptr)) return nullptr;
+    PyYamlSequence* s = self_of(self);
+    ReadAccess read(s->guard, type_name);
+    if (!read.ok()) return nullptr;
+    return sequence_to_dict(s->inner).release();
+}
+
+enum class Which { Before, Inline };
+
+types::OptText& comment_of(YamlItem& item, Which which) {
+    return which == Which::Before ? item.comment_before : item.comment_inline;
+}
+const types::OptText& comment_of(const YamlItem& item, Which which) {
+    return which == Which::Before ? item.comment_before : item.comment_inline;
+}
+
+PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
+                      Which which) {
+    PyObject* a[1];
+    if (!parse_args(function, args, nargs, kwnames, {"idx"}, 1, a)) return nullptr;
+    const auto index = index_arg("idx", a[0]);
+    if (!index) return nullptr;
+    PyYamlSequence* s = self_of(self);
+    ReadAccess read(s->guard, type_name);
+    if (!read.ok()) return nullptr;
+    const auto pos = position_or_error(*index, s->inner.size(), "index out of range");
+    if (!pos) return nullptr;
+    return optional_text(comment_of(s->inner[*pos], which));
+}
+
+PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
+                      Which which) {
+    PyObject* a[2];
+    if (!parse_args(function, args, nargs, kwnames, {"idx", "comment"}, 2, a)) return nullptr;
+    const auto index = index_arg("idx", a[0]);
+    if (!index) return nullptr;
+    const auto comment = text_arg("comment", a[1]);
+    if (!comment) return nullptr;
+    PyYamlSequence* s = self_of(self);
+    WriteAccess write(s->guard, type_name);
+    if (!write.ok()) return nullptr;
+    const auto pos = position_or_error(*index, s->inner.size(), "index out of range");
+    if (!pos) return nullptr;
+    comment_of(s->inner.at_mut(*pos), which) = std::string(*comment);
+    Py_RETURN_NONE;
+}
+
+PyObject* get_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return get_comment(self, args, nargs, kwnames, "YamlSequence.get_comment_before()", Which::Before);
+}
+PyObject* get_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return get_comment(self, args, nargs, kwnames, "YamlSequence.get_comment_inline()", Which::Inline);
+}
+PyObject* set_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return set_comment(self, args, nargs, kwnames, "YamlSequence.set_comment_before()", Which::Before);
+}
+PyObject* set_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return set_comment(self, args, nargs, kwnames, "YamlSequence.set_comment_inline()", Which::Inline);
+}
+
+}  // namespace
 
 PyMethodDef yaml_sequence_methods[] = {
+    {"append", fastcall(append), fastcall_flags, "append($self, value)\n--\n\n"},
+    {"insert", fastcall(insert), fastcall_flags, "insert($self, idx, value)\n--\n\n"},
+    {"pop", fastcall(pop), fastcall_flags, "pop($self, idx=...)\n--\n\n"},
+    {"remove", fastcall(remove), fastcall_flags, "remove($self, value)\n--\n\n"},
+    {"extend", fastcall(extend), fastcall_flags, "extend($self, iterable)\n--\n\n"},
+    {"reverse", fastcall(reverse), fastcall_flags, "reverse($self)\n--\n\n"},
+    {"sort", fastcall(yaml_sequence_sort), fastcall_flags, "sort($self, key=None, reverse=False)\n--\n\n"},
+    {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
+    {"get_comment_inline", fastcall(get_comment_inline), fastcall_flags, "get_comment_inline($self, idx)\n--\n\n"},
+    {"get_comment_before", fastcall(get_comment_before), fastcall_flags, "get_comment_before($self, idx)\n--\n\n"},
+    {"set_comment_inline", fastcall(set_comment_inline), fastcall_flags,
+     "set_comment_inline($self, idx, comment)\n--\n\n"},
+    {"set_comment_before", fastcall(set_comment_before), fastcall_flags,
+     "set_comment_before($self, idx, comment)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyObject* yaml_sequence_repr(PyObject* self) { (void)self; return PyUnicode_FromString(""); }
+PyObject* yaml_sequence_repr(PyObject* self) {
+    PyYamlSequence* s = self_of(self);
+    ReadAccess read(s->guard, type_name);
+    if (!read.ok()) return nullptr;
+    const std::string text = sequence_repr(s->inner);
+    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
 
-int yaml_sequence_ass_subscript(PyObject*, PyObject*, PyObject*) {
-    PyErr_SetString(PyExc_NotImplementedError, "not yet");
-    return -1;
+int yaml_sequence_ass_subscript(PyObject* self, PyObject* key, PyObject* value) {
+    return value == nullptr ? delete_index(self, key) : assign_index(self, key, value);
 }
 
 }  // namespace plovarn

@@ -1,0 +1,186 @@
+#include "lib/sorting.h"
+
+#include <algorithm>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+#include "lib/args.h"
+#include "lib/convert.h"
+#include "lib/method_args.h"
+#include "lib/objects.h"
+#include "lib/parent_rebuild.h"
+#include "lib/stable_merge_sort.h"
+
+namespace plovarn {
+namespace {
+
+using Pair = types::YamlMapping::Pair;
+
+std::vector<std::size_t> identity_order(std::size_t n) {
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    return order;
+}
+
+// Sorts an index order by Python sort keys. False with the first comparison's
+// exception set.
+bool sort_by_python_keys(std::vector<std::size_t>& order, const std::vector<PyRef>& keys) {
+    ComparisonError error;
+    stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
+        if (!error.empty()) return false;
+        return py_compare(keys[a].get(), keys[b].get(), error) == Ordering::Less;
+    });
+    if (error.empty()) return true;
+    error.restore();
+    return false;
+}
+
+template <class T>
+std::vector<T> permuted(std::vector<T>& values, const std::vector<std::size_t>& order) {
+    std::vector<T> out;
+    out.reserve(values.size());
+    for (std::size_t i : order) out.push_back(std::move(values[i]));
+    return out;
+}
+
+void put_back(types::YamlMapping& map, std::vector<Pair>& pairs) {
+    map.reserve(pairs.size());
+    for (auto& [key, entry] : pairs) map.insert_full(std::move(key), std::move(entry));
+}
+
+bool sort_mapping_level(types::YamlMapping& map, PyObject* key, bool reverse, bool recursive) {
+    if (recursive) {
+        for (std::size_t i = 0; i < map.size(); ++i) {
+            if (!map.at(i).second.node.is_mapping()) continue;
+            if (!sort_mapping_level(map.entry_mut(i).node.as_mapping(), key, reverse, recursive)) return false;
+        }
+    }
+    std::vector<Pair> pairs = map.take_all();
+    if (key == nullptr) {
+        std::stable_sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.first < b.first; });
+    } else {
+        std::vector<PyRef> sort_keys;
+        sort_keys.reserve(pairs.size());
+        for (const auto& pair : pairs) {
+            PyRef text = PyRef::steal(
+                PyUnicode_FromStringAndSize(pair.first.data(), static_cast<Py_ssize_t>(pair.first.size())));
+            PyRef result = text ? PyRef::steal(PyObject_CallOneArg(key, text.get())) : PyRef();
+            if (!result) {
+                put_back(map, pairs);
+                return false;
+            }
+            sort_keys.push_back(std::move(result));
+        }
+        std::vector<std::size_t> order = identity_order(pairs.size());
+        if (!sort_by_python_keys(order, sort_keys)) {
+            put_back(map, pairs);
+            return false;
+        }
+        pairs = permuted(pairs, order);
+    }
+    if (reverse) std::reverse(pairs.begin(), pairs.end());
+    put_back(map, pairs);
+    return true;
+}
+
+}  // namespace
+
+void ComparisonError::capture() {
+    PyObject* type = nullptr;
+    PyObject* value = nullptr;
+    PyObject* traceback = nullptr;
+    PyErr_Fetch(&type, &value, &traceback);
+    type_ = PyRef::steal(type);
+    value_ = PyRef::steal(value);
+    traceback_ = PyRef::steal(traceback);
+}
+
+void ComparisonError::restore() { PyErr_Restore(type_.release(), value_.release(), traceback_.release()); }
+
+Ordering py_compare(PyObject* a, PyObject* b, ComparisonError& error) {
+    int less = PyObject_RichCompareBool(a, b, Py_LT);
+    if (less < 0) {
+        error.capture();
+        return Ordering::Equal;
+    }
+    if (less) return Ordering::Less;
+    int greater = PyObject_RichCompareBool(a, b, Py_GT);
+    if (greater < 0) {
+        error.capture();
+        return Ordering::Equal;
+    }
+    return greater ? Ordering::Greater : Ordering::Equal;
+}
+
+bool sort_mapping(types::YamlMapping& map, PyObject* key, bool reverse, bool recursive) {
+    // Only a key function can fail. A nested level that failed after others were
+    // sorted would leave a half-sorted tree, so the recursive form keeps a
+    // snapshot (a shared copy, cloned level by level as the sort touches it).
+    if (!recursive || key == nullptr) return sort_mapping_level(map, key, reverse, recursive);
+    types::YamlMapping snapshot = map;
+    if (sort_mapping_level(map, key, reverse, recursive)) return true;
+    map = std::move(snapshot);
+    return false;
+}
+
+bool sort_sequence(types::ItemArray& inner, PyObject* key, bool reverse) {
+    std::vector<types::YamlItem> items = inner.take_all();
+    const auto put_back_unsorted = [&] { inner = types::ItemArray(std::move(items)); };
+    std::vector<PyRef> sort_keys;
+    sort_keys.reserve(items.size());
+    for (const auto& item : items) {
+        PyRef value = node_to_py(item.node);
+        if (value && key != nullptr) value = PyRef::steal(PyObject_CallOneArg(key, value.get()));
+        if (!value) {
+            put_back_unsorted();
+            return false;
+        }
+        sort_keys.push_back(std::move(value));
+    }
+    std::vector<std::size_t> order = identity_order(items.size());
+    if (!sort_by_python_keys(order, sort_keys)) {
+        put_back_unsorted();
+        return false;
+    }
+    if (reverse) std::reverse(order.begin(), order.end());
+    inner = types::ItemArray(permuted(items, order));
+    return true;
+}
+
+PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[3];
+    if (!parse_args("YamlMapping.sort_keys()", args, nargs, kwnames, {"key", "reverse", "recursive"}, 0, a))
+        return nullptr;
+    const std::optional<bool> reverse = flag_arg("reverse", a[1]);
+    if (!reverse) return nullptr;
+    const std::optional<bool> recursive = flag_arg("recursive", a[2]);
+    if (!recursive) return nullptr;
+    PyObject* key = a[0] == Py_None ? nullptr : a[0];
+    PyYamlMapping* m = as_mapping(self);
+    {
+        WriteAccess write(m->guard, "YamlMapping");
+        if (!write.ok()) return nullptr;
+        if (!sort_mapping(m->inner, key, *reverse, *recursive)) return nullptr;
+    }
+    if (!rebuild_parent_dict(self)) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* yaml_sequence_sort(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* a[2];
+    if (!parse_args("YamlSequence.sort()", args, nargs, kwnames, {"key", "reverse"}, 0, a)) return nullptr;
+    const std::optional<bool> reverse = flag_arg("reverse", a[1]);
+    if (!reverse) return nullptr;
+    PyObject* key = a[0] == Py_None ? nullptr : a[0];
+    PyYamlSequence* s = as_sequence(self);
+    {
+        WriteAccess write(s->guard, "YamlSequence");
+        if (!write.ok()) return nullptr;
+        if (!sort_sequence(s->inner, key, *reverse)) return nullptr;
+    }
+    if (!rebuild_parent_list(self)) return nullptr;
+    Py_RETURN_NONE;
+}
+
+}  // namespace plovarn
