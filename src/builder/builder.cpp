@@ -51,7 +51,10 @@ void Builder::apply(parser::Event&& event, std::uint64_t line) {
                 if (frames_.empty()) return;
                 Frame top = std::move(frames_.back());
                 frames_.pop_back();
-                if (auto* map = std::get_if<MappingFrame>(&top)) push_node(types::YamlNode(std::move(map->map)));
+                if (auto* map = std::get_if<MappingFrame>(&top)) {
+                    if (frames_.empty()) root_last_written_ = map->last_written;
+                    push_node(types::YamlNode(std::move(map->map)));
+                }
             }
             // Stream and document boundaries build nothing: a document ends when
             // its root is pushed.
@@ -81,7 +84,7 @@ void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
     }
     types::YamlEntry entry{std::move(map.comment_before), std::move(map.comment_inline),
                            types::YamlNode(scalar_value(std::move(scalar.value), scalar.style))};
-    map.map.insert_full(std::move(*map.key), std::move(entry));
+    map.last_written = map.map.insert_full(std::move(*map.key), std::move(entry)).first;
     map.key.reset();
     map.comment_before.reset();
     map.comment_inline.reset();
@@ -102,8 +105,11 @@ void Builder::push_node(types::YamlNode node) {
     // A collection or alias in key position has no text to key by; it is dropped and
     // the mapping's next scalar is read as the key.
     if (!map.key) return;
-    map.map.insert_full(std::move(*map.key),
-                        types::YamlEntry{std::move(map.comment_before), std::move(map.comment_inline), std::move(node)});
+    map.last_written =
+        map.map
+            .insert_full(std::move(*map.key),
+                         types::YamlEntry{std::move(map.comment_before), std::move(map.comment_inline), std::move(node)})
+            .first;
     map.key.reset();
     map.comment_before.reset();
     map.comment_inline.reset();

@@ -3,6 +3,7 @@
 // Builds node trees from parser events and attaches every comment, by its line
 // alone, to the entry or item it belongs to.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,6 +42,8 @@ private:
     std::vector<Frame> frames_;
     std::vector<types::YamlNode> documents_;
     std::vector<PendingComment> pending_;
+    // `last_written` of the mapping frame that became the latest document root.
+    std::size_t root_last_written_ = 0;
 };
 
 }  // namespace plovarn::builder

@@ -23,7 +23,7 @@ void Builder::attach_inline(std::string text) {
         types::YamlNode& root = documents_.back();
         if (root.is_mapping() && !root.as_mapping().empty()) {
             types::YamlMapping& map = root.as_mapping();
-            types::YamlEntry& last = map.entry_mut(map.size() - 1);
+            types::YamlEntry& last = map.entry_mut(root_last_written_);
             if (!last.comment_inline) last.comment_inline = std::move(text);
         } else if (root.is_sequence() && !root.as_sequence().empty()) {
             types::ItemArray& items = root.as_sequence();
@@ -41,7 +41,7 @@ void Builder::attach_inline(std::string text) {
     if (map.key)
         map.comment_inline = std::move(text);
     else if (!map.map.empty())
-        map.map.entry_mut(map.map.size() - 1).comment_inline = std::move(text);
+        map.map.entry_mut(map.last_written).comment_inline = std::move(text);
 }
 
 types::OptText Builder::take_before(std::uint64_t line) {

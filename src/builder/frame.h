@@ -2,6 +2,7 @@
 
 // Open collections on the builder's stack.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <variant>
@@ -24,6 +25,9 @@ struct MappingFrame {
     std::optional<std::string> key;
     types::OptText comment_before;
     types::OptText comment_inline;
+    // Position of the entry written last: a repeated key keeps its first position,
+    // so this is not always the last entry.
+    std::size_t last_written = 0;
 };
 
 using Frame = std::variant<SequenceFrame, MappingFrame>;

@@ -108,6 +108,16 @@ TEST(BuilderEvents, InlineCommentAfterTheRootClosedFillsOnlyAnAbsentField) {
     EXPECT_EQ(docs[1].as_sequence()[0].comment_inline, "kept");
 }
 
+TEST(BuilderEvents, InlineCommentGoesToTheRepeatedKeyJustRead) {
+    Feed f;
+    f.on(ev::MappingStart{}, 1).scalar("a", 1).scalar("1", 1).scalar("b", 2).scalar("2", 2);
+    f.scalar("a", 3).scalar("3", 3);
+    f.on(ev::MappingEnd{}, 4).on(ev::DocumentEnd{}, 4, {{3, "on a"}}).on(ev::StreamEnd{}, 4);
+    auto docs = f.docs();
+    EXPECT_EQ(entry(docs[0], 0, "a").comment_inline, "on a");
+    EXPECT_FALSE(entry(docs[0], 1, "b").comment_inline.has_value());
+}
+
 TEST(BuilderEvents, CommentsAboveANestedCollection) {
     Feed f;
     f.on(ev::MappingStart{}, 1).scalar("m", 1);
