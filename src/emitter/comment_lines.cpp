@@ -1,59 +1,73 @@
 #include "emitter/comment_lines.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace plovarn::emitter {
 namespace {
 
 // U+0000 would end the input for the reader; it stands as U+FFFD instead.
 constexpr std::string_view replacement_char = "\xEF\xBF\xBD";
 
-bool is_break(char c) { return c == '\n' || c == '\r'; }
-
-void append_line_text(std::string& out, std::string_view line) {
-    std::size_t start = 0;
-    for (std::size_t nul = line.find('\0'); nul != std::string_view::npos; nul = line.find('\0', start)) {
-        out.append(line.substr(start, nul - start));
-        out.append(replacement_char);
-        start = nul + 1;
+// Position of the first byte at or below CR (LF, CR and U+0000 among them) from
+// `i` on, or `n`. Comment text rarely holds one, so eight bytes are tested at a time.
+std::size_t find_low_byte(const char* p, std::size_t i, std::size_t n) {
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        if ((w - ones * ('\r' + 1)) & ~w & highs) break;
     }
-    out.append(line.substr(start));
+    while (i < n && static_cast<unsigned char>(p[i]) > '\r') ++i;
+    return i;
 }
 
-// Length of the line at the start of `text` and of the break that ends it
-// (0, 1, or 2 for CR LF).
-std::pair<std::size_t, std::size_t> next_line(std::string_view text) {
-    std::size_t end = 0;
-    while (end < text.size() && !is_break(text[end])) ++end;
-    std::size_t brk = 0;
-    if (end < text.size()) brk = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1;
-    return {end, brk};
+// Appends the first line of `text` and returns how many bytes it took, its line
+// break (LF, CR or CR LF) included. One pass: only bytes up to CR need a look.
+std::size_t append_first_line(std::string& out, std::string_view text) {
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    std::size_t start = 0;
+    for (std::size_t i = find_low_byte(p, 0, n); i < n; i = find_low_byte(p, i + 1, n)) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        if (c == '\n' || c == '\r') {
+            out.append(p + start, i - start);
+            return i + ((c == '\r' && i + 1 < n && p[i + 1] == '\n') ? 2 : 1);
+        }
+        if (c == '\0') {
+            out.append(p + start, i - start);
+            out.append(replacement_char);
+            start = i + 1;
+        }
+    }
+    out.append(p + start, n - start);
+    return n;
+}
+
+void append_comment_prefix(std::string& out, std::size_t indent) {
+    out.append(indent, ' ');
+    out.append("# ");
 }
 
 }  // namespace
 
 void append_comment_block(std::string& out, std::string_view text, std::size_t indent) {
     while (!text.empty()) {
-        auto [len, brk] = next_line(text);
-        out.append(indent, ' ');
-        out.append("# ");
-        append_line_text(out, text.substr(0, len));
+        append_comment_prefix(out, indent);
+        text.remove_prefix(append_first_line(out, text));
         out.push_back('\n');
-        text.remove_prefix(len + brk);
     }
 }
 
 void append_inline_comment(std::string& out, std::string_view marker, std::string_view text,
                            std::size_t indent) {
-    auto [len, brk] = next_line(text);
     out.append(marker);
-    append_line_text(out, text.substr(0, len));
-    text.remove_prefix(len + brk);
+    text.remove_prefix(append_first_line(out, text));
     while (!text.empty()) {
-        auto [l, b] = next_line(text);
         out.push_back('\n');
-        out.append(indent, ' ');
-        out.append("# ");
-        append_line_text(out, text.substr(0, l));
-        text.remove_prefix(l + b);
+        append_comment_prefix(out, indent);
+        text.remove_prefix(append_first_line(out, text));
     }
 }
 

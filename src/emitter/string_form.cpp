@@ -1,6 +1,7 @@
 // The choice between plain, single-quoted and double-quoted strings: plain only
 // where the reader turns the plain text back into this very string.
 
+#include <array>
 #include <string_view>
 
 #include "emitter/scalar_text.h"
@@ -41,6 +42,13 @@ bool may_resolve_to_non_string(std::string_view s) {
     }
 }
 
+// Bytes that need a closer look inside a string.
+constexpr auto notable_bytes = [] {
+    std::array<bool, 256> t{};
+    for (unsigned char c : {'\n', '\r', '\0', ':', '#'}) t[c] = true;
+    return t;
+}();
+
 }  // namespace
 
 StringForm string_form(std::string_view s, Position where) {
@@ -52,6 +60,7 @@ StringForm string_form(std::string_view s, Position where) {
     const std::size_t n = s.size();
     for (std::size_t i = 0; i < n; ++i) {
         const char c = s[i];
+        if (!notable_bytes[static_cast<unsigned char>(c)]) continue;
         if (c == '\n' || c == '\r' || c == '\0') return StringForm::DoubleQuoted;
         if (c == ':' && i + 1 < n && is_blank(s[i + 1])) quote = true;
         if (c == '#' && i > 0 && is_blank(s[i - 1])) quote = true;
