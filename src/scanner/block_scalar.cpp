@@ -1,6 +1,7 @@
 // Literal (|) and folded (>) block scalars.
 #include <algorithm>
 
+#include "scanner/byte_sets.h"
 #include "scanner/char_classes.h"
 #include "scanner/scanner.h"
 #include "scanner/scan_try.h"
@@ -133,14 +134,9 @@ Scanner::Status Scanner::fetch_block_scalar(bool literal) {
         previous_leading_blank = leading_blank;
 
         for (;;) {
-            const char32_t c = at(0);
-            if (is_break_or_end(c)) break;
-            if (c < 0x80) {
-                text_.push_back(static_cast<char>(c));
-                advance_char();
-            } else {
-                take_char(text_);
-            }
+            if (is_break_or_end(at(0))) break;
+            take_char(text_);
+            take_content_run(byte_sets::line_text, text_);
             fill_lookahead(1);
         }
         if (at(0) == 0) {

@@ -1,4 +1,5 @@
 // Plain (unquoted) scalars.
+#include "scanner/byte_sets.h"
 #include "scanner/char_classes.h"
 #include "scanner/scanner.h"
 #include "scanner/scan_try.h"
@@ -24,6 +25,7 @@ Scanner::Status Scanner::fetch_plain_scalar() {
     const std::int64_t limit = indent_ + 1;
     const Marker m = mark_;
     const bool flow = flow_depth_ > 0;
+    const Utf8Input::ByteSet& word_run = flow ? byte_sets::plain_flow : byte_sets::plain_block;
     if (flow && col() < limit) return fail(m, "invalid indentation in flow construct");
     reset_fold_state();
 
@@ -38,11 +40,8 @@ Scanner::Status Scanner::fetch_plain_scalar() {
             fold_into(text_);
             blanks_only_ = false;
             do {
-                if (c < 0x80)
-                    text_.push_back(static_cast<char>(c));
-                else
-                    append_utf8(text_, c);
-                advance_char();
+                take_char(text_);
+                take_content_run(word_run, text_);
                 fill_lookahead(2);
                 c = at(0);
             } while (continues_plain(c, at(1), flow));

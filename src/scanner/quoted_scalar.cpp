@@ -1,4 +1,5 @@
 // Single- and double-quoted scalars with escapes and line folding.
+#include "scanner/byte_sets.h"
 #include "scanner/char_classes.h"
 #include "scanner/scanner.h"
 #include "scanner/scan_try.h"
@@ -23,7 +24,9 @@ Scanner::Status Scanner::fetch_flow_scalar(bool single) {
         if (col() < indent_) return fail(m, "invalid indentation in quoted scalar");
 
         bool closed = false;
+        const Utf8Input::ByteSet& run = single ? byte_sets::single_quoted : byte_sets::double_quoted;
         for (;;) {
+            take_content_run(run, text_);
             fill_lookahead(2);
             const char32_t c = at(0);
             if (is_blank_or_end(c)) break;
@@ -52,12 +55,7 @@ Scanner::Status Scanner::fetch_flow_scalar(bool single) {
                 }
                 continue;
             }
-            if (c < 0x80) {
-                text_.push_back(static_cast<char>(c));
-                advance_char();
-            } else {
-                take_char(text_);
-            }
+            take_char(text_);
         }
         if (closed) break;
 

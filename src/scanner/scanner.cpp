@@ -1,6 +1,7 @@
 // The pull loop, readiness, dispatch, skipping, comments and stream end.
 #include "scanner/scanner.h"
 
+#include "scanner/byte_sets.h"
 #include "scanner/char_classes.h"
 #include "scanner/scan_try.h"
 
@@ -53,11 +54,6 @@ bool Scanner::more_tokens_needed() const {
     return false;
 }
 
-void Scanner::take_char(std::string& out) {
-    append_utf8(out, at(0));
-    advance_char();
-}
-
 void Scanner::skip_linebreak() {
     if (at(0) == '\r' && at(1) == '\n') {
         advance_blank();
@@ -73,6 +69,13 @@ void Scanner::skip_linebreak() {
 }
 
 void Scanner::consume_break() { skip_linebreak(); }
+
+void Scanner::skip_space_run() {
+    if (count_ != 0) return;
+    const std::size_t n = input_.take_ascii_run(byte_sets::spaces).size();
+    mark_.index += n;
+    mark_.col += n;
+}
 
 bool Scanner::at_document_indicator() const {
     char32_t c = at(0);
@@ -229,6 +232,7 @@ Scanner::Status Scanner::skip_to_next_token() {
                 return fail(mark_, "tabs disallowed within this context (block indentation)");
         } else if (c == ' ' || c == '\t') {
             advance_blank();
+            skip_space_run();
         } else if (is_break(c)) {
             fill_lookahead(2);
             skip_linebreak();
@@ -271,15 +275,10 @@ void Scanner::capture_comment() {
     fill_lookahead(1);
     if (at(0) == ' ') advance_char();
     for (;;) {
+        take_content_run(byte_sets::line_text, t.text);
         fill_lookahead(1);
-        const char32_t c = at(0);
-        if (is_break_or_end(c)) break;
-        if (c < 0x80) {
-            t.text.push_back(static_cast<char>(c));
-            advance_char();
-        } else {
-            take_char(t.text);
-        }
+        if (is_break_or_end(at(0))) break;
+        take_char(t.text);
     }
 }
 

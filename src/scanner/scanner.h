@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scanner/char_classes.h"
 #include "scanner/token.h"
 #include "scanner/utf8_input.h"
 
@@ -64,7 +65,23 @@ private:
         blanks_only_ = false;
     }
     // Appends the first lookahead character to `out` and consumes it.
-    void take_char(std::string& out);
+    void take_char(std::string& out) {
+        chars::append_utf8(out, at(0));
+        advance_char();
+    }
+    // With the lookahead empty, appends a run of ASCII content characters in
+    // `accept` straight from the input; they never include a break.
+    void take_content_run(const Utf8Input::ByteSet& accept, std::string& out) {
+        if (count_ != 0) return;
+        std::string_view run = input_.take_ascii_run(accept);
+        if (run.empty()) return;
+        out.append(run);
+        mark_.index += run.size();
+        mark_.col += run.size();
+        blanks_only_ = false;
+    }
+    // Like take_content_run for a run of spaces, which are not content.
+    void skip_space_run();
     void skip_linebreak();
     // Consumes one break of any form; the caller records it as a single line feed.
     void consume_break();

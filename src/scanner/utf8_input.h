@@ -1,6 +1,7 @@
 // Forward cursor that decodes UTF-8 text one character at a time.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -26,6 +27,19 @@ public:
             return b;
         }
         return next_slow();
+    }
+
+    // Byte classes for take_ascii_run; only ASCII bytes may be accepted, so that
+    // every byte taken is one character.
+    using ByteSet = std::array<bool, 256>;
+
+    // Consumes the longest run of bytes in `accept` and returns it.
+    std::string_view take_ascii_run(const ByteSet& accept) {
+        const unsigned char* start = p_;
+        while (p_ != end_ && accept[*p_]) ++p_;
+        const auto n = static_cast<std::size_t>(p_ - start);
+        decoded_ += n;
+        return {reinterpret_cast<const char*>(start), n};
     }
 
     Fault fault() const { return fault_; }
