@@ -159,11 +159,14 @@ TEST(BuilderTree, AnchorsAliasesAndRepeatedKeys) {
 }
 
 TEST(BuilderTree, CollectionInKeyPositionIsDropped) {
-    YamlNode doc = parse_one("? [a, b]\n: c\nd: e\n");
-    ASSERT_TRUE(doc.is_mapping());
-    ASSERT_EQ(doc.as_mapping().size(), 1u);
-    EXPECT_EQ(key_at(doc, 0), "c");
-    EXPECT_TRUE(is_str(at(doc, "c").node, "d"));
+    // The collection is dropped and the next scalar of the mapping is read as a key.
+    for (const char* text : {"[a, b]: c\nd: e\n", "? [a, b]\n: c\nd: e\n", "? {x: y}\n: c\nd: e\n"}) {
+        YamlNode doc = parse_one(text);
+        ASSERT_TRUE(doc.is_mapping()) << text;
+        ASSERT_EQ(doc.as_mapping().size(), 1u) << text;
+        EXPECT_EQ(key_at(doc, 0), "c");
+        EXPECT_TRUE(is_str(at(doc, "c").node, "d"));
+    }
 }
 
 TEST(BuilderTree, CommentsAboveAndAtEntries) {
