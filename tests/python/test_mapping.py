@@ -238,11 +238,6 @@ class TestComments:
         out = plovarn.dumps(m)
         assert "# first\n# second\nb:\n" in out
 
-    def test_set_does_not_touch_parent(self, m):
-        dict.__setitem__(m, "a", 42)
-        m.set_comment_inline("a", "x")
-        assert m["a"] == 42
-
     def test_errors(self, m):
         with pytest.raises(KeyError) as err:
             m.set_comment_before("missing", "x")

@@ -198,11 +198,6 @@ class TestComments:
         assert s.get_comment_before(0) == "new\nlines" and s.get_comment_inline(1) == ""
         assert plovarn.dumps(s).startswith("# new\n# lines\n- 1  # i1\n")
 
-    def test_fresh_items_have_none(self):
-        s = YamlSequence()
-        s.append(1)
-        assert s.get_comment_before(0) is None and s.get_comment_inline(0) is None
-
     @pytest.mark.parametrize("idx", [3, 10, -4])
     def test_out_of_range(self, s, idx):
         for call in (lambda: s.get_comment_before(idx), lambda: s.get_comment_inline(idx),
@@ -220,11 +215,6 @@ class TestComments:
 
 
 class TestDrift:
-    def test_to_dict_is_plain(self):
-        s = plovarn.loads("- a: 1\n- [2]\n")
-        d = s.to_dict()
-        assert type(d) is list and type(d[0]) is dict and type(d[1]) is list
-
     def test_clear_breaks_dump(self, s):
         s.clear()
         assert s.to_dict() == [1, 2, 3]

@@ -95,6 +95,25 @@ class TestSortKeys:
         assert list(m) == ["c", "b", "a"] and m.to_dict() == {"c": 1, "b": 2, "a": 3}
         assert m.get_comment_before("c") == "cb"
 
+    def test_only_first_comparison_error_reported(self):
+        calls = []
+
+        class K:
+            def __init__(self, name):
+                self.name = name
+
+            def __lt__(self, other):
+                calls.append(self.name)
+                raise ValueError(self.name)
+
+            __gt__ = __lt__
+
+        m = mapping("a", "b", "c", "d")
+        with pytest.raises(ValueError) as err:
+            m.sort_keys(key=K)
+        assert calls == [err.value.args[0]]  # no comparison after the first failure
+        assert list(m) == ["a", "b", "c", "d"]
+
     def test_comparison_error_first_reported_inner_kept(self):
         m = mapping("a", "b", "c", "d")
         keys = {"a": 1, "b": "x", "c": 2, "d": "y"}
