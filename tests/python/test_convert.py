@@ -1,0 +1,289 @@
+"""Conversion between Python values and the document tree, seen through storing
+values into the classes and through dumping."""
+
+import math
+
+import pytest
+
+import plovarn
+from plovarn import YamlMapping, YamlScalar, YamlSequence
+
+
+def stored(value):
+    """The value as the parent container holds it after storing it."""
+    m = YamlMapping()
+    m["v"] = value
+    return m["v"]
+
+
+def dumped(value):
+    s = YamlSequence()
+    s.append(value)
+    return plovarn.dumps(s)
+
+
+class TestScalarsFromPython:
+    def test_each_type(self):
+        assert stored(None) is None
+        assert stored(True) is True and stored(False) is False
+        assert type(stored(1)) is int and stored(1) == 1
+        assert type(stored(1.5)) is float and stored(1.5) == 1.5
+        assert stored("abc") == "abc"
+        assert stored("") == ""
+
+    def test_bool_comes_before_int(self):
+        assert dumped(True) == "- true\n"
+        assert plovarn.dumps(True) == "true\n"
+
+    def test_big_integers_become_floats(self):
+        assert stored(2**70) == float(2**70) and type(stored(2**70)) is float
+        assert stored(-2**63) == -2**63 and type(stored(-2**63)) is int
+        assert type(stored(2**63)) is float
+
+    def test_integer_too_large_for_a_double(self):
+        with pytest.raises(RuntimeError, match=r"^Cannot convert 1000+ to YAML node$"):
+            stored(10**400)
+        with pytest.raises(RuntimeError, match="^expected YamlMapping, YamlSequence, or YamlScalar$"):
+            plovarn.dumps(10**400)
+
+    def test_protocols(self):
+        class Index:
+            def __index__(self):
+                return 7
+
+        class Real:
+            def __float__(self):
+                return 2.5
+
+        assert stored(Index()) == 7 and type(stored(Index())) is int
+        assert stored(Real()) == 2.5
+        assert plovarn.dumps(Index()) == "7\n"
+
+    def test_subclasses_of_builtins(self):
+        class Text(str):
+            pass
+
+        class Number(int):
+            pass
+
+        class Real(float):
+            pass
+
+        assert type(stored(Text("t"))) is str and stored(Text("t")) == "t"
+        assert type(stored(Number(3))) is int
+        assert type(stored(Real(0.5))) is float
+
+    def test_str_subclass_with_index_converts_as_an_integer(self):
+        class Odd(str):
+            def __index__(self):
+                return 9
+
+        assert stored(Odd("x")) == 9
+
+    def test_special_floats(self):
+        assert stored(float("inf")) == math.inf
+        assert math.isnan(stored(float("nan")))
+
+    def test_exception_from_index_propagates(self):
+        class Bad:
+            def __index__(self):
+                raise ZeroDivisionError("x")
+
+        with pytest.raises(ZeroDivisionError):
+            stored(Bad())
+
+    def test_lone_surrogate_raises_the_encoding_error(self):
+        with pytest.raises(UnicodeEncodeError):
+            stored("\udc80")
+
+
+class TestContainersFromPython:
+    def test_dict_with_nested_list(self):
+        value = stored({"a": [1, {"b": None}], "c": "d"})
+        assert type(value) is YamlMapping and type(value["a"]) is YamlSequence
+        assert type(value["a"][1]) is YamlMapping
+        assert value.to_dict() == {"a": [1, {"b": None}], "c": "d"}
+        assert plovarn.dumps(value) == "a:\n  - 1\n  - b: null\nc: d\n"
+
+    def test_dict_keeps_its_iteration_order(self):
+        assert list(stored({"z": 1, "a": 2, "m": 3})) == ["z", "a", "m"]
+
+    def test_dict_and_list_subclasses(self):
+        class D(dict):
+            pass
+
+        class L(list):
+            pass
+
+        assert type(stored(D(a=1))) is YamlMapping
+        assert type(stored(L([1]))) is YamlSequence
+
+    def test_non_str_key(self):
+        with pytest.raises(TypeError, match="^'int' object is not an instance of 'str'$"):
+            stored({1: "a"})
+        with pytest.raises(TypeError):
+            stored({"ok": {None: 1}})
+
+    @pytest.mark.parametrize("value,text", [
+        ((1, 2), "(1, 2)"), ({1, 2}, "{1, 2}"), (b"ab", "b'ab'"), (range(2), "range(0, 2)"),
+    ])
+    def test_unsupported_types(self, value, text):
+        with pytest.raises(RuntimeError) as info:
+            stored(value)
+        assert str(info.value) == f"Cannot convert {text} to YAML node"
+
+    def test_unprintable_value(self):
+        class Opaque:
+            def __str__(self):
+                raise ValueError("no")
+
+        with pytest.raises(RuntimeError, match=r"^Cannot convert <unprintable Opaque object> to YAML node$"):
+            stored(Opaque())
+
+    def test_failure_deep_inside_changes_nothing(self):
+        m = YamlMapping()
+        with pytest.raises(RuntimeError, match=r"^Cannot convert \(3,\) to YAML node$"):
+            m["k"] = {"a": [1, 2, {"b": (3,)}]}
+        assert m == {} and plovarn.dumps(m) == "{}\n" or m == {}
+
+    def test_yaml_objects_contribute_their_inner(self):
+        source = plovarn.loads("a: 1  # kept\n")
+        dict.__setitem__(source, "a", 99)  # the parent dict is not looked at
+        target = YamlMapping()
+        target["m"] = source
+        assert target["m"] == {"a": 1}
+        assert plovarn.dumps(target) == "m:\n  a: 1  # kept\n"
+
+    def test_yaml_scalar_inside_a_plain_container(self):
+        scalar = plovarn.loads("5")
+        assert stored([scalar]) == [5]
+        assert stored({"s": scalar}) == {"s": 5}
+
+    def test_list_that_shrinks_while_converting(self):
+        victim = [1, 2, 3]
+
+        class Shrink:
+            def __index__(self):
+                victim.clear()
+                return 0
+
+        victim.insert(0, Shrink())
+        assert stored(victim) == [0]
+
+
+class TestCycles:
+    def test_dict_containing_itself(self):
+        d = {}
+        d["self"] = d
+        with pytest.raises(RecursionError):
+            stored(d)
+
+    def test_list_containing_itself_through_a_dict(self):
+        loop = []
+        loop.append({"again": loop})
+        with pytest.raises(RecursionError):
+            stored(loop)
+
+    def test_parent_container_containing_its_own_object(self):
+        m = plovarn.loads("a: 1\n")
+        dict.__setitem__(m, "a", m)
+        with pytest.raises(RecursionError):
+            plovarn.dumps(m)
+        s = plovarn.loads("- 1\n")
+        list.__setitem__(s, 0, s)
+        with pytest.raises(RecursionError):
+            plovarn.dumps(s)
+        # Still usable afterwards.
+        dict.__setitem__(m, "a", 2)
+        assert plovarn.dumps(m) == "a: 2\n"
+
+    def test_deep_but_acyclic_plain_nesting(self):
+        value = 1
+        for _ in range(100000):
+            value = [value]
+        with pytest.raises(RecursionError):
+            stored(value)
+        value = 1
+        for _ in range(100):
+            value = {"k": value}
+        assert plovarn.dumps(stored(value)).count("k:") == 100
+
+
+class TestExtraction:
+    def test_plain_containers_are_not_documents(self):
+        for value in ({"a": 1}, [1], (1,), {1}, object()):
+            with pytest.raises(RuntimeError, match="^expected YamlMapping, YamlSequence, or YamlScalar$"):
+                plovarn.dumps(value)
+
+    def test_plain_container_inside_a_parent_is_refused(self):
+        s = plovarn.loads("- 1\n")
+        list.__setitem__(s, 0, [1])
+        with pytest.raises(RuntimeError, match="^expected YamlMapping, YamlSequence, or YamlScalar$"):
+            plovarn.dumps(s)
+
+    def test_sequence_with_plain_items(self):
+        s = YamlSequence()
+        s.extend([1, "two", None])
+        assert plovarn.dumps(s) == "- 1\n- two\n- null\n"
+
+    def test_values_come_from_the_parent_keys_and_comments_from_inner(self):
+        doc = plovarn.loads("a:\n  b: 1  # note\nc: 2\n")
+        doc["a"]["b"] = 5
+        assert plovarn.dumps(doc) == "a:\n  b: 5  # note\nc: 2\n"
+
+    def test_key_missing_from_the_parent_is_omitted(self):
+        doc = plovarn.loads("a: 1\nb: 2\nc: 3\n")
+        dict.__delitem__(doc, "b")
+        dict.__setitem__(doc, "extra", 4)  # not in inner, not written
+        assert plovarn.dumps(doc) == "a: 1\nc: 3\n"
+
+    def test_parent_dict_in_a_different_order(self):
+        doc = plovarn.loads("a: 1\nb: 2\nc: 3\n")
+        dict.__delitem__(doc, "a")
+        dict.__setitem__(doc, "a", 10)  # now last in the dict, still first in inner
+        assert plovarn.dumps(doc) == "a: 10\nb: 2\nc: 3\n"
+
+    def test_key_object_of_a_str_subclass_in_the_parent(self):
+        class Key(str):
+            pass
+
+        doc = plovarn.loads("a: 1\n")
+        dict.__delitem__(doc, "a")
+        dict.__setitem__(doc, Key("a"), 7)
+        assert plovarn.dumps(doc) == "a: 7\n"
+
+    def test_short_parent_list(self):
+        s = plovarn.loads("- 1\n- 2\n")
+        list.pop(s)
+        with pytest.raises(IndexError, match="^list index out of range$"):
+            plovarn.dumps(s)
+
+    def test_extra_parent_items_are_not_written(self):
+        s = plovarn.loads("- 1\n")
+        list.append(s, 2)
+        assert plovarn.dumps(s) == "- 1\n"
+
+    def test_scalar_documents(self):
+        assert plovarn.dumps(plovarn.loads("5")) == "5\n"
+        assert plovarn.dumps(None) == "null\n"
+        assert plovarn.dumps("x") == "x\n"
+        assert plovarn.dumps(2.5) == "2.5\n"
+
+    def test_dumps_all_shapes(self):
+        assert plovarn.dumps_all([]) == ""
+        assert plovarn.dumps_all([1, 2]) == "---\n1\n---\n2"
+        assert plovarn.dumps_all(iter([plovarn.loads("a: 1")])) == "a: 1\n"
+        assert plovarn.dumps_all((x for x in [5])) == "5"
+
+
+class TestToDict:
+    def test_plain_copies_at_every_depth(self):
+        doc = plovarn.loads("# c\na:\n  - b: 1  # d\n  - [x, {y: z}]\n")
+        plain = doc.to_dict()
+        assert plain == {"a": [{"b": 1}, ["x", {"y": "z"}]]}
+        assert type(plain) is dict and type(plain["a"]) is list
+        assert type(plain["a"][0]) is dict and type(plain["a"][1][1]) is dict
+
+    def test_sequence_to_dict(self):
+        plain = plovarn.loads("- {a: [1]}\n").to_dict()
+        assert plain == [{"a": [1]}] and type(plain[0]["a"]) is list
