@@ -25,11 +25,11 @@ std::expected<Token, ScanError> Scanner::next_token() {
         stored_error_ = ScanError::make(mark_, "did not find expected next token");
         return std::unexpected(*stored_error_);
     }
-    Token token = std::move(tokens_.front());
+    std::expected<Token, ScanError> token(std::in_place, std::move(tokens_.front()));
     tokens_.pop_front();
     token_ready_ = false;
     ++tokens_taken_;
-    if (token.type == TokenType::StreamEnd) stream_ended_ = true;
+    if (token->type == TokenType::StreamEnd) stream_ended_ = true;
     return token;
 }
 
@@ -102,7 +102,7 @@ void Scanner::push(TokenType type, Marker mark) {
 void Scanner::insert_token_at(std::uint64_t position, Token token) {
     std::uint64_t p = position >= tokens_taken_ ? position - tokens_taken_ : 0;
     if (p > tokens_.size()) p = tokens_.size();
-    tokens_.insert(tokens_.begin() + static_cast<std::ptrdiff_t>(p), std::move(token));
+    tokens_.insert(static_cast<std::size_t>(p), std::move(token));
 }
 
 std::unexpected<ScanError> Scanner::fail(Marker mark, std::string_view info) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <expected>
 #include <optional>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "scanner/char_classes.h"
 #include "scanner/token.h"
+#include "scanner/token_queue.h"
 #include "scanner/utf8_input.h"
 
 namespace plovarn::scanner {
@@ -146,7 +146,7 @@ private:
     Status fetch_tag();
 
     Utf8Input input_;
-    std::deque<Token> tokens_;
+    TokenQueue tokens_;
     std::vector<SimpleKey> key_candidates_;
     std::vector<Indent> indent_stack_;
     std::optional<ScanError> stored_error_;
