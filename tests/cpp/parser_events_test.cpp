@@ -130,6 +130,9 @@ TEST(ParserEvents, ExplicitKeyPairsInsideFlowSequences) {
     EXPECT_EQ(body("[? : b]"), (V{"+SEQ", "+MAP", "=VAL :", "=VAL :b", "-MAP", "-SEQ"}));
     EXPECT_EQ(body("[? ]"), (V{"+SEQ", "+MAP", "=VAL :", "=VAL :", "-MAP", "-SEQ"}));
     EXPECT_EQ(body("[? , x]"), (V{"+SEQ", "+MAP", "=VAL :", "=VAL :", "-MAP", "=VAL :x", "-SEQ"}));
+    // After a `{` the scanner writes later implicit pairs in flow sequences the same way.
+    EXPECT_EQ(body("- {a: 1}\n- [b: 2, c]\n"), (V{"+SEQ", "+MAP", "=VAL :a", "=VAL :1", "-MAP", "+SEQ", "+MAP", "=VAL :b",
+                                                  "=VAL :2", "-MAP", "=VAL :c", "-SEQ", "-SEQ"}));
 }
 
 TEST(ParserEvents, DocumentsAndMarkers) {
