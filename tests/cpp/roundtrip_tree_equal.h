@@ -12,9 +12,9 @@ namespace plovarn::roundtrip_test {
 
 struct CompareOptions {
     bool comments = true;
-    // The reader reads every empty quoted scalar as null, so an empty string can
-    // only come back as null.
-    bool empty_string_is_null = true;
+    // Accept null for an empty string (a reader that reads empty quoted
+    // scalars as null).
+    bool empty_string_is_null = false;
 };
 
 inline std::string describe(const types::YamlNode& n) {
