@@ -8,13 +8,13 @@ namespace plovarn::parser {
 
 using scanner::ScanError;
 
-namespace {
-
 // Peeks the current token into `var`, passing a failure up.
-#define PLOVARN_PEEK(var)                                                           \
-    auto var##_peeked = peek_token();                                               \
+#define PLOVARN_PEEK(var)                                                        \
+    auto var##_peeked = peek_token();                                            \
     if (!var##_peeked) return std::unexpected(std::move(var##_peeked.error())); \
     Token& var = **var##_peeked
+
+namespace {
 
 std::unexpected<ScanError> fail(scanner::Marker mark, std::string_view info) {
     return std::unexpected(ScanError::make(mark, info));
