@@ -26,11 +26,6 @@ using types::YamlNode;
 
 PyYamlMapping* self_of(PyObject* self) { return as_mapping(self); }
 
-PyObject* optional_text(const types::OptText& text) {
-    if (!text) Py_RETURN_NONE;
-    return PyUnicode_FromStringAndSize(text->data(), static_cast<Py_ssize_t>(text->size()));
-}
-
 // m[key] = value: the node replaces the entry's node (position and comments stay)
 // or is appended as a new entry without comments.
 int assign_key(PyObject* self, PyObject* key, PyObject* value) {
@@ -271,7 +266,7 @@ PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, P
     if (!read.ok()) return nullptr;
     const YamlEntry* entry = m->inner.find(*text);
     if (entry == nullptr) Py_RETURN_NONE;
-    return optional_text(comment_of(*entry, which));
+    return comment_to_py(comment_of(*entry, which));
 }
 
 PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,

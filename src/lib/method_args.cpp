@@ -78,6 +78,11 @@ PyObject* exact_str(PyObject* key, std::string_view text) {
     return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
 
+PyObject* comment_to_py(const types::OptText& comment) {
+    if (!comment) Py_RETURN_NONE;
+    return PyUnicode_FromStringAndSize(comment->data(), static_cast<Py_ssize_t>(comment->size()));
+}
+
 PyObject* key_error(PyObject* key, std::string_view text) {
     PyRef arg = PyRef::steal(exact_str(key, text));
     if (arg) PyErr_SetObject(PyExc_KeyError, arg.get());

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include "types/opt_text.h"
+
 namespace plovarn {
 
 // The UTF-8 text of a str (or subclass) argument, valid while `obj` lives.
@@ -34,6 +36,9 @@ PyObject* exact_str(PyObject* key, std::string_view text);
 using FastMethod = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 inline PyCFunction fastcall(FastMethod f) { return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(f)); }
 inline constexpr int fastcall_flags = METH_FASTCALL | METH_KEYWORDS;
+
+// A comment as a new str, or None when it is absent.
+PyObject* comment_to_py(const types::OptText& comment);
 
 // KeyError whose single argument is the key text. Returns nullptr.
 PyObject* key_error(PyObject* key, std::string_view text);

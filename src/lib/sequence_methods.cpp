@@ -45,11 +45,6 @@ int delete_from_list(PyObject* self, std::size_t pos) {
     return PyList_Type.tp_as_sequence->sq_ass_item(self, static_cast<Py_ssize_t>(pos), nullptr);
 }
 
-PyObject* optional_text(const types::OptText& text) {
-    if (!text) Py_RETURN_NONE;
-    return PyUnicode_FromStringAndSize(text->data(), static_cast<Py_ssize_t>(text->size()));
-}
-
 int assign_index(PyObject* self, PyObject* key, PyObject* value) {
     const auto index = index_arg("key", key);
     if (!index) return -1;
@@ -275,7 +270,7 @@ PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, P
     if (!read.ok()) return nullptr;
     const auto pos = position_or_error(*index, s->inner.size(), "index out of range");
     if (!pos) return nullptr;
-    return optional_text(comment_of(s->inner[*pos], which));
+    return comment_to_py(comment_of(s->inner[*pos], which));
 }
 
 PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
