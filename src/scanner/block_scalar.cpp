@@ -110,14 +110,20 @@ Scanner::Status Scanner::fetch_block_scalar(bool literal) {
         push_text();
         return {};
     }
-    if (col() < n && col() > indent_) return fail(mark_, "wrongly indented line in block scalar");
+    // A document marker at column 0 ends the scalar rather than standing in it.
+    fill_lookahead(4);
+    const bool at_marker = mark_.col == 0 && at_document_indicator();
+    if (col() < n && col() > indent_ && !at_marker)
+        return fail(mark_, "wrongly indented line in block scalar");
 
     bool previous_leading_blank = false;
     bool ended_without_break = false;
     while (col() == n && at(0) != 0) {
         if (n == 0) {
+            // Content at column 0 of a top-level scalar: "---" and "..." end it,
+            // so that the next document is not taken into the text.
             fill_lookahead(4);
-            if (at(0) == '.' && at(1) == '.' && at(2) == '.' && is_blank_or_end(at(3))) break;
+            if (at_document_indicator()) break;
         }
         const bool leading_blank = is_blank(at(0));
         if (!literal && first_break_ && !previous_leading_blank && !leading_blank) {

@@ -154,12 +154,23 @@ TEST(BlockScalar, Indentation) {
     EXPECT_EQ(text_of("|\n  a\tb\n"), "a\tb\n");
 }
 
-TEST(BlockScalar, TopLevelContentAtColumnZero) {
-    EXPECT_EQ(scalars("|\nabc\n---\nx\n"), (std::vector<ScannedScalar>{{L, "abc\n---\nx\n", 1, 0}}));
-    auto two = scalars("|\nabc\n...\nx\n");
-    ASSERT_EQ(two.size(), 2u);
-    EXPECT_EQ(two[0].text, "abc\n");
-    EXPECT_EQ(two[1].text, "x");
+// Both document markers end a top-level scalar whose content starts at
+// column 0; the next document is not read as part of its text.
+TEST(BlockScalar, TopLevelContentAtColumnZeroEndsAtDocumentMarkers) {
+    for (std::string marker : {"---", "..."}) {
+        auto two = scalars("|\nabc\n" + marker + "\nx\n");
+        ASSERT_EQ(two.size(), 2u) << marker;
+        EXPECT_EQ(two[0], (ScannedScalar{L, "abc\n", 1, 0}));
+        EXPECT_EQ(two[1], (ScannedScalar{P, "x", 4, 0}));
+    }
+    EXPECT_EQ(text_of("|\nabc\n--- x\n"), "x");
+    EXPECT_EQ(scalars("|\nabc\n----\n")[0].text, "abc\n----\n");
+}
+
+TEST(BlockScalar, DocumentMarkerAfterWideEmptyLines) {
+    EXPECT_EQ(scalars("|2+\n\n...\n")[0].text, "\n");
+    EXPECT_EQ(scalars("--- |\n  \n--- x\n")[0].text, "");
+    EXPECT_EQ(scalars("--- >\n  a\n\n---\n")[0].text, "a\n");
 }
 
 }  // namespace
