@@ -11,8 +11,14 @@
 
 namespace plovarn {
 
+namespace convert_detail {
+class KeyCache;
+}
+
 // Document root to YamlMapping / YamlSequence / YamlScalar; takes the tree over.
 PyRef node_to_doc(types::YamlNode node);
+// The same, sharing key objects with the other documents of one load.
+PyRef node_to_doc(types::YamlNode node, convert_detail::KeyCache& keys);
 // Node to the Python value stored in a parent container (collections become
 // YamlMapping / YamlSequence with their own inner).
 PyRef node_to_py(const types::YamlNode& node);

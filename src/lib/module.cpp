@@ -8,6 +8,7 @@
 #include "emitter/emitter.h"
 #include "lib/args.h"
 #include "lib/convert.h"
+#include "lib/convert_key_cache.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 #include "lib/streams.h"
@@ -47,9 +48,10 @@ PyObject* all_documents(std::string_view text) {
     if (!docs) return nullptr;
     PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(docs->size())));
     if (!list) return nullptr;
+    convert_detail::KeyCache keys;
     Py_ssize_t i = 0;
     for (auto& doc : *docs) {
-        PyRef obj = node_to_doc(std::move(doc));
+        PyRef obj = node_to_doc(std::move(doc), keys);
         if (!obj) return nullptr;
         PyList_SET_ITEM(list.get(), i++, obj.release());
     }
