@@ -26,8 +26,7 @@ void Builder::apply(parser::Event&& event, std::uint64_t line) {
         [&](auto&& ev) {
             using E = std::decay_t<decltype(ev)>;
             if constexpr (std::is_same_v<E, parser::event::Alias>) {
-                // Aliases are not resolved.
-                push_node(types::YamlNode::null());
+                apply_alias(line);
             } else if constexpr (std::is_same_v<E, parser::event::Scalar>) {
                 apply_scalar(std::move(ev), line);
             } else if constexpr (std::is_same_v<E, parser::event::SequenceStart> ||
@@ -88,6 +87,19 @@ void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
     map.key.reset();
     map.comment_before.reset();
     map.comment_inline.reset();
+}
+
+void Builder::apply_alias(std::uint64_t line) {
+    // Aliases are not resolved. For its comments an alias counts as a scalar: an
+    // item takes the lines above it, and its line is the one end-of-line comments
+    // are matched against, so neither drifts to the next item.
+    last_line_ = line;
+    if (!frames_.empty())
+        if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
+            seq->items.push_back(types::YamlItem{take_before(line), {}, types::YamlNode::null()});
+            return;
+        }
+    push_node(types::YamlNode::null());
 }
 
 void Builder::push_node(types::YamlNode node) {

@@ -33,6 +33,7 @@ private:
     };
 
     void apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line);
+    void apply_alias(std::uint64_t line);
     void push_node(types::YamlNode node);
     // The pending comments above `line`, joined by "\n"; empties `pending_`.
     types::OptText take_before(std::uint64_t line);

@@ -158,6 +158,18 @@ TEST(BuilderTree, AnchorsAliasesAndRepeatedKeys) {
     EXPECT_FALSE(at(doc, "c").comment_inline.has_value());
 }
 
+TEST(BuilderTree, AliasItemsKeepTheirComments) {
+    auto items = parse_one("- &a x\n# above alias\n- *a # on alias\n- y\n").as_sequence().take_all();
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_TRUE(items[1].node.is_null());
+    EXPECT_EQ(items[1].comment_before, "above alias");
+    EXPECT_EQ(items[1].comment_inline, "on alias");
+    EXPECT_FALSE(items[2].comment_before.has_value());
+    YamlNode doc = parse_one("a: &x 1\nb:\n  *x # on b\nc: 2\n");
+    EXPECT_EQ(at(doc, "b").comment_inline, "on b");
+    EXPECT_FALSE(at(doc, "c").comment_before.has_value());
+}
+
 TEST(BuilderTree, CollectionInKeyPositionIsDropped) {
     // The collection is dropped and the next scalar of the mapping is read as a key.
     for (const char* text : {"[a, b]: c\nd: e\n", "? [a, b]\n: c\nd: e\n", "? {x: y}\n: c\nd: e\n"}) {
