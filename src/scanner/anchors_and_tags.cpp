@@ -12,18 +12,18 @@ Scanner::Status Scanner::fetch_anchor(bool alias) {
     key_allowed_ = false;
     const Marker m = mark_;
     advance_char();
-    Token& t = tokens_.emplace_back();
-    t.type = alias ? TokenType::Alias : TokenType::Anchor;
-    t.mark = m;
+    std::string name;
     for (;;) {
         fill_lookahead(1);
         if (!is_anchor_char(at(0))) break;
-        take_char(t.text);
+        take_char(name);
     }
-    if (t.text.empty()) {
-        tokens_.pop_back();
+    if (name.empty())
         return fail(m, "while scanning an anchor or alias, did not find expected alphabetic or numeric character");
-    }
+    Token& t = tokens_.emplace_back();
+    t.type = alias ? TokenType::Alias : TokenType::Anchor;
+    t.mark = m;
+    t.text = std::move(name);
     return {};
 }
 

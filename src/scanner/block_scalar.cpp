@@ -21,7 +21,7 @@ void Scanner::skip_block_scalar_indent(std::int64_t n, std::size_t& breaks) {
         }
         if (!is_break(at(0))) return;
         fill_lookahead(2);
-        consume_break();
+        skip_linebreak();
         ++breaks;
     }
 }
@@ -67,7 +67,7 @@ Scanner::Status Scanner::fetch_block_scalar(bool literal) {
     if (!is_break_or_end(at(0)))
         return fail(m, "while scanning a block scalar, did not find expected comment or line break");
     if (is_break(at(0))) {
-        consume_break();
+        skip_linebreak();
         fill_lookahead(1);
         if (at(0) == '\t') return fail(m, "a block scalar content cannot start with a tab");
     }
@@ -88,7 +88,7 @@ Scanner::Status Scanner::fetch_block_scalar(bool literal) {
             widest = std::max(widest, col());
             if (!is_break(at(0))) break;
             fill_lookahead(2);
-            consume_break();
+            skip_linebreak();
             ++more_breaks_;
         }
         n = std::max(widest, indent_ + 1);
@@ -150,7 +150,7 @@ Scanner::Status Scanner::fetch_block_scalar(bool literal) {
             break;
         }
         fill_lookahead(2);
-        consume_break();
+        skip_linebreak();
         first_break_ = true;
         skip_block_scalar_indent(n, more_breaks_);
     }

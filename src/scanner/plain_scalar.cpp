@@ -70,7 +70,7 @@ Scanner::Status Scanner::fetch_plain_scalar() {
                     held_blanks_.clear();
                     first_break_ = true;
                 }
-                consume_break();
+                skip_linebreak();
             } else {
                 break;
             }

@@ -78,7 +78,7 @@ Scanner::Status Scanner::fetch_flow_scalar(bool single) {
                     held_blanks_.clear();
                     first_break_ = true;
                 }
-                consume_break();
+                skip_linebreak();
             } else {
                 break;
             }

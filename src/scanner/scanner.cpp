@@ -68,8 +68,6 @@ void Scanner::skip_linebreak() {
     blanks_only_ = true;
 }
 
-void Scanner::consume_break() { skip_linebreak(); }
-
 void Scanner::skip_space_run() {
     if (count_ != 0) return;
     const std::size_t n = input_.take_ascii_run(byte_sets::spaces).size();

@@ -82,9 +82,9 @@ private:
     }
     // Like take_content_run for a run of spaces, which are not content.
     void skip_space_run();
+    // Consumes one break of any form (CR LF counts as one); a break recorded in
+    // a scalar is always a single line feed.
     void skip_linebreak();
-    // Consumes one break of any form; the caller records it as a single line feed.
-    void consume_break();
     std::int64_t col() const { return static_cast<std::int64_t>(mark_.col); }
     bool at_document_indicator() const;  // needs 4 lookahead characters
     bool at_faulty_input() const;

@@ -32,7 +32,6 @@ public:
     }
     void push_back(Token token) { emplace_back() = std::move(token); }
     void pop_front() { ++head_; }
-    void pop_back() { items_.pop_back(); }
     // Inserts before the token at queue index `p` (0 is the front); p <= size().
     void insert(std::size_t p, Token token) {
         items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(head_ + p), std::move(token));
