@@ -21,7 +21,7 @@ types::ScalarValue scalar_value(std::string&& text, ScalarStyle style) {
 
 }  // namespace
 
-void Builder::apply(parser::Event&& event, std::uint64_t line) {
+void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
     std::visit(
         [&](auto&& ev) {
             using E = std::decay_t<decltype(ev)>;

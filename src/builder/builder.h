@@ -18,11 +18,9 @@ namespace plovarn::builder {
 
 class Builder {
 public:
-    // Places the comments the parser pulled past while producing the latest event,
-    // before that event is applied; leaves `comments` empty.
-    void distribute_comments(std::vector<parser::Comment>& comments);
-    // Applies one event; `line` is the line of its marker.
-    void apply(parser::Event&& event, std::uint64_t line);
+    // Applies one event; `line` is the line of its marker and `comments` are those
+    // the parser pulled past while producing it, left empty afterwards.
+    void apply(parser::Event&& event, std::uint64_t line, std::vector<parser::Comment>& comments);
     // The finished document roots, in stream order.
     std::vector<types::YamlNode> take_documents() { return std::move(documents_); }
 
@@ -32,6 +30,8 @@ private:
         std::string text;
     };
 
+    void apply_event(parser::Event&& event, std::uint64_t line);
+    void distribute(parser::Comment* first, parser::Comment* last);
     void apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line);
     void apply_alias(std::uint64_t line);
     void push_node(types::YamlNode node);

@@ -3,16 +3,37 @@
 
 #include "builder/builder.h"
 
+#include <variant>
+
 namespace plovarn::builder {
 
-void Builder::distribute_comments(std::vector<parser::Comment>& comments) {
-    for (parser::Comment& c : comments) {
-        if (last_line_ && *last_line_ == c.mark.line)
-            attach_inline(std::move(c.text));
-        else
-            pending_.push_back(PendingComment{c.mark.line, std::move(c.text)});
+void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parser::Comment>& comments) {
+    // A quoted or block scalar's token is queued only after the scanner has passed
+    // the rest of its line and the comment lines below it, so those comments come
+    // with the scalar's own event although they follow it. They are placed after
+    // the scalar, as its end-of-line comment and as lines above whatever comes
+    // next; placed before it they would be dropped as standing below the item.
+    // Comments before a plain scalar always stand above it.
+    parser::Comment* first = comments.data();
+    parser::Comment* last = first + comments.size();
+    parser::Comment* after = last;
+    if (std::holds_alternative<parser::event::Scalar>(event)) {
+        after = first;
+        while (after != last && after->mark.line < line) ++after;
     }
+    distribute(first, after);
+    apply_event(std::move(event), line);
+    distribute(after, last);
     comments.clear();
+}
+
+void Builder::distribute(parser::Comment* first, parser::Comment* last) {
+    for (parser::Comment* c = first; c != last; ++c) {
+        if (last_line_ && *last_line_ == c->mark.line)
+            attach_inline(std::move(c->text));
+        else
+            pending_.push_back(PendingComment{c->mark.line, std::move(c->text)});
+    }
 }
 
 void Builder::attach_inline(std::string text) {

@@ -13,9 +13,8 @@ std::expected<std::vector<types::YamlNode>, std::string> parse_str(std::string_v
     for (;;) {
         auto next = parser.next_event();
         if (!next) return std::unexpected("YAML parse error: " + next.error().display());
-        builder.distribute_comments(parser.comments());
         const bool end = std::holds_alternative<parser::event::StreamEnd>(next->event);
-        builder.apply(std::move(next->event), next->mark.line);
+        builder.apply(std::move(next->event), next->mark.line, parser.comments());
         if (end) return builder.take_documents();
     }
 }

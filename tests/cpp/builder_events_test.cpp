@@ -23,9 +23,8 @@ public:
     Feed& on(Event event, std::uint64_t line, std::vector<std::pair<std::uint64_t, std::string>> comments = {}) {
         std::vector<Comment> pulled;
         for (auto& [l, text] : comments) pulled.push_back(Comment{scanner::Marker{0, l, 0}, std::move(text)});
-        builder.distribute_comments(pulled);
+        builder.apply(std::move(event), line, pulled);
         EXPECT_TRUE(pulled.empty());
-        builder.apply(std::move(event), line);
         return *this;
     }
     Feed& scalar(std::string text, std::uint64_t line, std::vector<std::pair<std::uint64_t, std::string>> comments = {},
@@ -42,19 +41,22 @@ const types::YamlEntry& entry(const types::YamlNode& node, std::size_t i, std::s
     return node.as_mapping().at(i).second;
 }
 
-TEST(BuilderEvents, TakeBeforeKeepsOnlyLinesStrictlyAbove) {
+TEST(BuilderEvents, CommentsComingWithAScalarAreSplitAtItsLine) {
     Feed f;
     f.on(ev::SequenceStart{}, 1);
-    // A comment on the item's own line that was still pending is not "above" it.
-    f.scalar("x", 3, {{1, "above"}, {3, "same"}, {4, "below"}});
-    f.scalar("y", 5);
-    f.on(ev::SequenceEnd{}, 6).on(ev::StreamEnd{}, 6);
+    // Comments pulled with a scalar's own event: those above it go before it, the
+    // others after it (on its line, below it).
+    f.scalar("x", 3, {{1, "above"}, {3, "same"}, {4, "below"}}, ScalarStyle::DoubleQuoted);
+    // A collection start is not split: a comment on its own line is not above it.
+    f.on(ev::SequenceStart{}, 6, {{5, "above inner"}, {6, "dropped"}});
+    f.scalar("y", 7).on(ev::SequenceEnd{}, 8).on(ev::SequenceEnd{}, 8).on(ev::StreamEnd{}, 8);
     auto docs = f.docs();
     const auto& items = docs[0].as_sequence();
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].comment_before, "above");
-    EXPECT_FALSE(items[0].comment_inline.has_value());
-    EXPECT_FALSE(items[1].comment_before.has_value());  // dropped by the first take
+    EXPECT_EQ(items[0].comment_inline, "same");
+    EXPECT_EQ(items[1].comment_before, "below\nabove inner");
+    EXPECT_FALSE(items[1].node.as_sequence()[0].comment_before.has_value());
 }
 
 TEST(BuilderEvents, InlineCommentWithoutATargetIsDropped) {

@@ -198,13 +198,19 @@ TEST(BuilderTree, CommentsAtSequenceItems) {
     const auto& items = plain.as_sequence();
     EXPECT_EQ(items[0].comment_inline, "on a");
     EXPECT_EQ(items[1].comment_before, "above b");
-    // A quoted item's end-of-line comment and the lines below it arrive before the
-    // item itself and are lost.
-    auto quoted = parse_one("- \"v\" # c\n# below\n- w\n");
-    EXPECT_FALSE(quoted.as_sequence()[0].comment_inline.has_value());
-    EXPECT_FALSE(quoted.as_sequence()[0].comment_before.has_value());
-    EXPECT_FALSE(quoted.as_sequence()[1].comment_before.has_value());
-    EXPECT_FALSE(quoted.as_sequence()[1].comment_inline.has_value());
+    // A quoted or block item's end-of-line comment and the lines below it reach the
+    // builder with the item itself; they are kept all the same.
+    auto quoted = parse_one("- \"v\" # c\n# below\n- w\n- | # lit\n  t\n# after\n- 'z'\n");
+    const auto& q = quoted.as_sequence();
+    ASSERT_EQ(q.size(), 4u);
+    EXPECT_EQ(q[0].comment_inline, "c");
+    EXPECT_FALSE(q[0].comment_before.has_value());
+    EXPECT_EQ(q[1].comment_before, "below");
+    EXPECT_EQ(q[2].comment_inline, "lit");
+    EXPECT_EQ(q[3].comment_before, "after");
+    // Comment lines above a key that follows a quoted item in a nested sequence.
+    YamlNode after_quoted = parse_one("hosts:\n  - names:\n      - \"a\"\n## about ports\n##\nports: 1\n");
+    EXPECT_EQ(at(after_quoted, "ports").comment_before, "# about ports\n#");
     // Nested collections as items take the lines above them.
     auto nested = parse_one("# first\n- k: v\n# second\n- [x]\n");
     EXPECT_EQ(nested.as_sequence()[0].comment_before, "first");
