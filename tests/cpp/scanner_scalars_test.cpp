@@ -142,6 +142,9 @@ TEST(BlockScalar, Folding) {
     // More-indented lines keep their breaks.
     EXPECT_EQ(text_of(">\n a\n   b\n c\n"), "a\n  b\nc\n");
     EXPECT_EQ(text_of(">\n a\n\n\n b\n"), "a\n\nb\n");
+    // Every break form is stored as one line feed.
+    EXPECT_EQ(text_of("|\r  a\r  b\r"), "a\nb\n");
+    EXPECT_EQ(text_of(">\r\n  a\r\n  b\r\n\r\n  c\r\n"), "a b\nc\n");
 }
 
 TEST(BlockScalar, Indentation) {
