@@ -2,7 +2,7 @@
 
 Usage, from the repository root with the module importable:
 
-    PYTHONPATH=build python bench/compare.py [CORPUS] [--repeat N]
+    PYTHONPATH=build python bench/compare.py [CORPUS] [--repeat N] [--clock wall|cpu]
 
 CORPUS defaults to ../shared/corpus relative to the repository root. Needs PyYAML
 with its C extension and ruamel.yaml (`pip install .[bench]`).
@@ -11,7 +11,7 @@ Sections:
   load     plovarn.loads_all, PyYAML CSafeLoader and SafeLoader, ruamel.yaml round
            trip, and json.loads of the same data re-encoded as JSON; MB/s counts the
            YAML bytes of the corpus for every library, so all rows read the same data.
-  depth    the same number of leaves nested 2 and 16 levels deep.
+  depth    the same number of leaves nested 2 and 16 levels deep, in two shapes.
   memory   RSS growth of a fresh process that loads the corpus and keeps it.
   dump     plovarn.dumps_all, PyYAML CSafeDumper, ruamel.yaml round trip, json.dumps.
 """
@@ -37,13 +37,16 @@ def corpus_files(root):
     return sorted(p for p in pathlib.Path(root).rglob("*") if p.is_file() and p.suffix in (".yaml", ".yml"))
 
 
+CLOCK = time.perf_counter
+
+
 def best_time(function, repeat):
     best = float("inf")
     for _ in range(repeat):
         gc.collect()
-        start = time.perf_counter()
+        start = CLOCK()
         function()
-        best = min(best, time.perf_counter() - start)
+        best = min(best, CLOCK() - start)
     return best
 
 
@@ -126,9 +129,24 @@ def load_section(texts, repeat):
     return pyyaml_docs
 
 
-def nested_text(depth, leaves):
-    """A block mapping of `leaves` scalar leaves under `depth` levels of mappings,
-    every level with the same fan-out."""
+def chain_text(depth, groups=256, leaves=256):
+    """`groups` mappings of `leaves` scalars each, every one under a chain of
+    single-key mappings so that the leaves sit `depth` mapping levels deep. The
+    leaf and group counts do not change with the depth, only the nesting does."""
+    lines = []
+    for g in range(groups):
+        lines.append(f"g{g}:")
+        indent = "  "
+        for d in range(depth - 2):
+            lines.append(f"{indent}c{d}:")
+            indent += "  "
+        lines.extend(f"{indent}k{i}: value {i}" for i in range(leaves))
+    return "\n".join(lines) + "\n"
+
+
+def balanced_text(depth, leaves):
+    """A block mapping of `leaves` scalars under `depth` levels of mappings with the
+    same fan-out at every level (so the deeper tree has more inner mappings)."""
     fan = round(leaves ** (1.0 / depth))
     lines = []
 
@@ -141,21 +159,24 @@ def nested_text(depth, leaves):
                 level(d + 1, indent + "  ")
 
     level(1, "")
-    return "\n".join(lines) + "\n", fan ** depth
+    return "\n".join(lines) + "\n"
 
 
 def depth_section(repeat):
-    shallow, n2 = nested_text(2, 65536)
-    deep, n16 = nested_text(16, 65536)
-    t2 = best_time(lambda: plovarn.loads(shallow), repeat)
-    t16 = best_time(lambda: plovarn.loads(deep), repeat)
-    c2 = best_time(lambda: yaml.load(shallow, Loader=yaml.CSafeLoader), max(1, repeat // 3))
-    c16 = best_time(lambda: yaml.load(deep, Loader=yaml.CSafeLoader), max(1, repeat // 3))
-    print(f"\n== depth: {n2} leaves at depth 2 (fan-out 256), {n16} at depth 16 (fan-out 2)")
-    table([
-        ("plovarn", f"{t2 * 1e3:.1f}", f"{t16 * 1e3:.1f}", f"{t16 / t2:.2f}"),
-        ("PyYAML CSafeLoader", f"{c2 * 1e3:.1f}", f"{c16 * 1e3:.1f}", f"{c16 / c2:.2f}"),
-    ], ["library", "depth 2 ms", "depth 16 ms", "ratio 16/2"])
+    shapes = {
+        "chains over 256 x 256 leaves": (chain_text(2), chain_text(16)),
+        "balanced, fan-out 256 vs 2": (balanced_text(2, 65536), balanced_text(16, 65536)),
+    }
+    print("\n== depth: 65536 leaves nested 2 and 16 mapping levels deep")
+    rows = []
+    for shape, (shallow, deep) in shapes.items():
+        for name, load, times in (("plovarn", plovarn.loads, repeat),
+                                  ("PyYAML CSafeLoader", lambda t: yaml.load(t, Loader=yaml.CSafeLoader),
+                                   max(1, repeat // 3))):
+            t2 = best_time(lambda: load(shallow), times)
+            t16 = best_time(lambda: load(deep), times)
+            rows.append((f"{name}, {shape}", f"{t2 * 1e3:.1f}", f"{t16 * 1e3:.1f}", f"{t16 / t2:.2f}"))
+    table(rows, ["library, shape", "depth 2 ms", "depth 16 ms", "ratio 16/2"])
 
 
 def retained(library, root, skip):
@@ -219,6 +240,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("corpus", nargs="?", default=str(REPO.parent / "shared" / "corpus"))
     parser.add_argument("--repeat", type=int, default=5, help="timed runs per library; the best counts")
+    parser.add_argument("--clock", choices=["wall", "cpu"], default="wall",
+                        help="cpu: process CPU time, steadier on a busy machine")
     parser.add_argument("--retained", help=argparse.SUPPRESS)
     parser.add_argument("--skip", nargs="*", default=[], help=argparse.SUPPRESS)
     args = parser.parse_args()
@@ -226,9 +249,12 @@ def main():
         retained(args.retained, args.corpus, set(args.skip))
         return
 
+    global CLOCK
+    CLOCK = time.process_time if args.clock == "cpu" else time.perf_counter
     files = corpus_files(args.corpus)
     texts, skipped = usable_texts(files)
-    print(f"corpus {args.corpus}: {len(files)} files, {len(texts)} loaded by every library")
+    print(f"corpus {args.corpus}: {len(files)} files, {len(texts)} loaded by every library; "
+          f"{args.clock} clock, best of {args.repeat}")
     for path, name, reason in skipped:
         print(f"  skipped {path.relative_to(args.corpus)}: {name} failed ({reason})")
     pyyaml_docs = load_section(texts, args.repeat)

@@ -1,16 +1,23 @@
 #include "lib/convert_key_cache.h"
 
 #include <cstring>
+#include <optional>
 
 #include "lib/convert_support.h"
 
 namespace plovarn::convert_detail {
 namespace {
 
-std::uint64_t hash_text(std::string_view s) {
-    // FNV-1a: keys are short, and the table only needs a fair spread.
+// FNV-1a (keys are short, and the table only needs a fair spread), with the
+// ASCII test folded into the same pass; nullopt for non-ASCII text.
+std::optional<std::uint64_t> hash_ascii(std::string_view s) {
     std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (unsigned char c : s) h = (h ^ c) * 0x100000001b3ULL;
+    unsigned char seen = 0;
+    for (unsigned char c : s) {
+        seen |= c;
+        h = (h ^ c) * 0x100000001b3ULL;
+    }
+    if (seen & 0x80) return std::nullopt;
     return h ^ (h >> 29);
 }
 
@@ -46,19 +53,21 @@ void KeyCache::grow() {
 
 PyRef KeyCache::get(std::string_view key) {
     // Only ASCII keys are cached: their str data is the key text itself.
-    if (key.size() > max_key_size || !is_ascii(key)) return str_from_utf8(key);
-    const std::uint64_t hash = hash_text(key);
+    if (key.size() > max_key_size) return str_from_utf8(key);
+    const std::optional<std::uint64_t> ascii_hash = hash_ascii(key);
+    if (!ascii_hash) return str_from_utf8(key);
+    const std::uint64_t hash = *ascii_hash;
     PyRef* slot = nullptr;
     if (!keys_.empty()) {
         slot = find_slot(key, hash);
         if (*slot) return PyRef::borrow(slot->get());
     }
-    if (used_ >= max_entries) return str_from_utf8(key);
+    if (used_ >= max_entries) return ascii_str(key);
     if ((used_ + 1) * 2 > keys_.size()) {
         grow();
         slot = find_slot(key, hash);
     }
-    PyRef fresh = str_from_utf8(key);
+    PyRef fresh = ascii_str(key);
     if (!fresh) return fresh;
     *slot = PyRef::borrow(fresh.get());
     hashes_[static_cast<std::size_t>(slot - keys_.data())] = hash;

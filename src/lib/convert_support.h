@@ -52,13 +52,16 @@ inline bool is_ascii(std::string_view s) {
     return (acc & 0x8080808080808080ULL) == 0;
 }
 
-// A new str from UTF-8 text; ASCII text is copied straight into a compact str.
+// A new str from text known to be ASCII, copied straight into a compact str.
+inline PyRef ascii_str(std::string_view s) {
+    PyObject* str = PyUnicode_New(static_cast<Py_ssize_t>(s.size()), 127);
+    if (str != nullptr && !s.empty()) std::memcpy(PyUnicode_1BYTE_DATA(str), s.data(), s.size());
+    return PyRef::steal(str);
+}
+
+// A new str from UTF-8 text.
 inline PyRef str_from_utf8(std::string_view s) {
-    if (is_ascii(s)) {
-        PyObject* str = PyUnicode_New(static_cast<Py_ssize_t>(s.size()), 127);
-        if (str != nullptr && !s.empty()) std::memcpy(PyUnicode_1BYTE_DATA(str), s.data(), s.size());
-        return PyRef::steal(str);
-    }
+    if (is_ascii(s)) return ascii_str(s);
     return PyRef::steal(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "strict"));
 }
 
