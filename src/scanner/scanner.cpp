@@ -80,9 +80,9 @@ bool Scanner::at_document_indicator() const {
     return (c == '-' || c == '.') && at(1) == c && at(2) == c && is_blank_or_end(at(3));
 }
 
+// The cursor stands on the fault once every character before it is consumed.
 bool Scanner::at_faulty_input() const {
-    return input_.fault() != Utf8Input::Fault::None && count_ > 0 && at(0) == 0 &&
-           mark_.index == input_.fault_index();
+    return input_.fault() != Utf8Input::Fault::None && mark_.index == input_.fault_index();
 }
 
 ScanError Scanner::faulty_input_error() const {
