@@ -55,14 +55,26 @@ void Builder::attach_inline(std::string text) {
     }
     Frame& top = frames_.back();
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
-        if (!seq->items.empty()) seq->items.back().comment_inline = std::move(text);
-        return;
+        if (!seq->items.empty()) {
+            seq->items.back().comment_inline = std::move(text);
+            return;
+        }
+    } else {
+        auto& map = std::get<MappingFrame>(top);
+        if (map.key) {
+            map.comment_inline = std::move(text);
+            return;
+        }
+        if (!map.map.empty()) {
+            map.map.entry_mut(map.last_written).comment_inline = std::move(text);
+            return;
+        }
     }
-    auto& map = std::get<MappingFrame>(top);
-    if (map.key)
-        map.comment_inline = std::move(text);
-    else if (!map.map.empty())
-        map.map.entry_mut(map.last_written).comment_inline = std::move(text);
+    // The innermost collection is still empty, as in `key: []  # note`: the comment
+    // stands at the end of the line of the entry whose value it is.
+    if (frames_.size() < 2) return;
+    if (auto* parent = std::get_if<MappingFrame>(&frames_[frames_.size() - 2]); parent && parent->key)
+        parent->comment_inline = std::move(text);
 }
 
 types::OptText Builder::take_before(std::uint64_t line) {

@@ -228,6 +228,13 @@ TEST(BuilderTree, CommentsAtQuotedAndBlockValues) {
     EXPECT_EQ(at(doc, "d").comment_inline, "on d");
 }
 
+TEST(BuilderTree, CommentAfterAnEmptyFlowValue) {
+    YamlNode map = parse_one("k: [] # none\nm: {} # empty\nl:\n  - a: [] # in seq\n");
+    EXPECT_EQ(at(map, "k").comment_inline, "none");
+    EXPECT_EQ(at(map, "m").comment_inline, "empty");
+    EXPECT_EQ(at(at(map, "l").node.as_sequence()[0].node, "a").comment_inline, "in seq");
+}
+
 TEST(BuilderTree, CommentsAroundNestedCollections) {
     YamlNode doc = parse_one(
         "outer: # on outer\n"
