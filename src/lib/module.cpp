@@ -90,7 +90,7 @@ PyObject* load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwn
     if (!parse_args("load()", args, nargs, kwnames, {"stream"}, 1, &stream)) return nullptr;
     auto input = read_stream(stream);
     if (!input) return nullptr;
-    return first_document(input->text);
+    return first_document(input->text());
 }
 
 PyObject* loads(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -106,7 +106,7 @@ PyObject* load_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
     if (!parse_args("load_all()", args, nargs, kwnames, {"stream"}, 1, &stream)) return nullptr;
     auto input = read_stream(stream);
     if (!input) return nullptr;
-    return all_documents(input->text);
+    return all_documents(input->text());
 }
 
 PyObject* loads_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

@@ -119,15 +119,16 @@ std::optional<StreamText> read_stream(PyObject* stream) {
             PyErr_SetString(PyExc_RuntimeError, read_type_message);
             return std::nullopt;
         }
-        out.text = std::string_view(data, static_cast<std::size_t>(size));
+        out.owned_view = std::string_view(data, static_cast<std::size_t>(size));
         out.owner = std::move(result);
         return out;  // a str is valid UTF-8 already
     }
     if (PyBytes_Check(obj)) {
-        out.text = std::string_view(PyBytes_AS_STRING(obj), static_cast<std::size_t>(PyBytes_GET_SIZE(obj)));
+        out.owned_view = std::string_view(PyBytes_AS_STRING(obj), static_cast<std::size_t>(PyBytes_GET_SIZE(obj)));
         out.owner = std::move(result);
     } else if (PyByteArray_Check(obj)) {
-        out.text = std::string_view(PyByteArray_AS_STRING(obj), static_cast<std::size_t>(PyByteArray_GET_SIZE(obj)));
+        out.owned_view =
+            std::string_view(PyByteArray_AS_STRING(obj), static_cast<std::size_t>(PyByteArray_GET_SIZE(obj)));
         out.owner = std::move(result);
     } else {
         std::optional<std::string> bytes;
@@ -137,9 +138,8 @@ std::optional<StreamText> read_stream(PyObject* stream) {
             return std::nullopt;
         }
         out.storage = std::move(*bytes);
-        out.text = out.storage;
     }
-    if (auto error = utf8_error(out.text)) {
+    if (auto error = utf8_error(out.text())) {
         PyErr_Format(PyExc_RuntimeError, "UTF-8 decode error: %s", error->c_str());
         return std::nullopt;
     }

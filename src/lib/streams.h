@@ -14,12 +14,15 @@
 
 namespace plovarn {
 
-// The UTF-8 text of one read() result. `text` views either the result object
-// (kept alive by `owner`) or `storage`.
+// The UTF-8 text of one read() result: a view into the result object (kept alive
+// by `owner`) or, for a sequence of byte values, the bytes collected in `storage`.
 struct StreamText {
     PyRef owner;
+    std::string_view owned_view;
     std::string storage;
-    std::string_view text;
+
+    // Computed on use: a view into `storage` would not survive moving it.
+    std::string_view text() const { return owner ? owned_view : std::string_view(storage); }
 };
 
 // Calls stream.read() once and takes its result as UTF-8 text. On failure a
