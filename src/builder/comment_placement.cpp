@@ -78,21 +78,32 @@ void Builder::attach_inline(std::string text) {
 }
 
 types::OptText Builder::take_before(std::uint64_t line) {
-    std::string joined;
-    bool any = false;
+    types::OptText out;
+    std::size_t kept = 0, size = 0;
+    PendingComment* only = nullptr;
     for (PendingComment& p : pending_) {
         if (p.line >= line) continue;
-        if (!any) {
-            joined = std::move(p.text);
-            any = true;
-        } else {
-            joined += '\n';
+        ++kept;
+        size += p.text.size() + 1;
+        only = &p;
+    }
+    if (kept == 1) {
+        out = std::move(only->text);
+    } else if (kept > 1) {
+        // Blocks of many comment lines are common above entries: join them in one buffer.
+        std::string joined;
+        joined.reserve(size - 1);
+        bool first = true;
+        for (const PendingComment& p : pending_) {
+            if (p.line >= line) continue;
+            if (!first) joined += '\n';
             joined += p.text;
+            first = false;
         }
+        out = std::move(joined);
     }
     pending_.clear();
-    if (!any) return {};
-    return types::OptText(std::move(joined));
+    return out;
 }
 
 }  // namespace plovarn::builder
