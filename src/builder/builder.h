@@ -38,6 +38,11 @@ private:
     // The pending comments above `line`, joined by "\n"; empties `pending_`.
     types::OptText take_before(std::uint64_t line);
     void attach_inline(std::string text);
+    // The innermost collection is empty and will become an item or an entry.
+    bool top_frame_is_empty_child() const;
+    // Sets the end-of-line comment of the item or entry added last to the innermost
+    // open collection (one exists after such a collection closed).
+    void attach_to_last_child(std::string text);
 
     std::optional<std::uint64_t> last_line_;
     std::vector<Frame> frames_;

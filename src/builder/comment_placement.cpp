@@ -14,17 +14,50 @@ void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parse
     // the scalar, as its end-of-line comment and as lines above whatever comes
     // next; placed before it they would be dropped as standing below the item.
     // Comments before a plain scalar always stand above it.
+    // Likewise a comment behind the closing bracket of an empty flow collection
+    // (`- []  # note`) has no item inside to go to: it belongs to the item or entry
+    // the collection becomes.
     parser::Comment* first = comments.data();
     parser::Comment* last = first + comments.size();
     parser::Comment* after = last;
-    if (std::holds_alternative<parser::event::Scalar>(event)) {
+    const bool scalar = std::holds_alternative<parser::event::Scalar>(event);
+    const bool closes_empty = (std::holds_alternative<parser::event::SequenceEnd>(event) ||
+                               std::holds_alternative<parser::event::MappingEnd>(event)) &&
+                              top_frame_is_empty_child();
+    if (scalar || closes_empty) {
         after = first;
         while (after != last && after->mark.line < line) ++after;
     }
     distribute(first, after);
     apply_event(std::move(event), line);
-    distribute(after, last);
+    if (closes_empty)
+        for (parser::Comment* c = after; c != last; ++c) attach_to_last_child(std::move(c->text));
+    else
+        distribute(after, last);
     comments.clear();
+}
+
+bool Builder::top_frame_is_empty_child() const {
+    if (frames_.size() < 2) return false;  // a document root has nothing to hold a comment
+    const Frame& top = frames_.back();
+    if (const auto* seq = std::get_if<SequenceFrame>(&top)) {
+        if (!seq->items.empty()) return false;
+    } else {
+        const auto& map = std::get<MappingFrame>(top);
+        if (!map.map.empty() || map.key) return false;
+    }
+    // In key position the collection is dropped and becomes nothing.
+    const auto* parent = std::get_if<MappingFrame>(&frames_[frames_.size() - 2]);
+    return !parent || parent->key;
+}
+
+void Builder::attach_to_last_child(std::string text) {
+    if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
+        seq->items.back().comment_inline = std::move(text);
+        return;
+    }
+    auto& map = std::get<MappingFrame>(frames_.back());
+    map.map.entry_mut(map.last_written).comment_inline = std::move(text);
 }
 
 void Builder::distribute(parser::Comment* first, parser::Comment* last) {

@@ -233,6 +233,14 @@ TEST(BuilderTree, CommentAfterAnEmptyFlowValue) {
     EXPECT_EQ(at(map, "k").comment_inline, "none");
     EXPECT_EQ(at(map, "m").comment_inline, "empty");
     EXPECT_EQ(at(at(map, "l").node.as_sequence()[0].node, "a").comment_inline, "in seq");
+    auto items = parse_one("- x\n- [] # seq\n- {} # map\n- 1\n").as_sequence().take_all();
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[1].comment_inline, "seq");
+    EXPECT_EQ(items[2].comment_inline, "map");
+    EXPECT_FALSE(items[3].comment_before.has_value());
+    // In key position the collection is dropped; its comment is not given to the entry before.
+    YamlNode dropped = parse_one("a: 1\n? [] # e\n: v\nw: 2\n");
+    EXPECT_FALSE(at(dropped, "a").comment_inline.has_value());
 }
 
 TEST(BuilderTree, CommentsAroundNestedCollections) {
