@@ -2,7 +2,9 @@
 // objects to be written (extract_yaml_node).
 
 #include <cstring>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "lib/convert.h"
 #include "lib/convert_support.h"
@@ -169,19 +171,58 @@ std::optional<YamlNode> py_to_node_at(PyObject* obj, std::size_t depth) {
 
 std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth);
 
-// Key order, key set and comments from inner; values from the parent dict. While
-// the dict's own order agrees with inner (the usual case), each value is found
-// by walking the dict alongside, without making a key object for the lookup.
+// Whether the value would extract to exactly this scalar node. Only exact
+// built-in types are recognised; anything else takes the full conversion.
+bool same_scalar(PyObject* value, const YamlNode& node) {
+    if (!node.is_scalar()) return false;
+    const ScalarValue& scalar = node.as_scalar();
+    switch (scalar.kind()) {
+        case ScalarValue::Kind::Str: {
+            if (!PyUnicode_CheckExact(value)) return false;
+            Py_ssize_t size = 0;
+            const char* data = PyUnicode_AsUTF8AndSize(value, &size);
+            if (data == nullptr) {
+                PyErr_Clear();  // the full conversion reports it
+                return false;
+            }
+            const std::string& text = scalar.as_str();
+            return static_cast<std::size_t>(size) == text.size() && std::memcmp(data, text.data(), text.size()) == 0;
+        }
+        case ScalarValue::Kind::Int: {
+            if (!PyLong_CheckExact(value)) return false;
+            int overflow = 0;
+            const long long v = PyLong_AsLongLongAndOverflow(value, &overflow);
+            return overflow == 0 && v == scalar.as_int() && (v != -1 || !PyErr_Occurred());
+        }
+        case ScalarValue::Kind::Float: {
+            if (!PyFloat_CheckExact(value)) return false;
+            const double v = PyFloat_AS_DOUBLE(value);
+            const double stored = scalar.as_float();
+            return std::memcmp(&v, &stored, sizeof v) == 0;
+        }
+        case ScalarValue::Kind::Bool: return value == (scalar.as_bool() ? Py_True : Py_False);
+        case ScalarValue::Kind::Null: return value == Py_None;
+    }
+    return false;
+}
+
+// Key order, key set and comments from inner; values from the parent dict. The
+// result starts as a copy of inner, which shares its storage until a value
+// differs from the stored one, so an unchanged level costs no copy. While the
+// dict's own order agrees with inner (the usual case), each value is found by
+// walking the dict alongside, without making a key object for the lookup.
 std::optional<YamlNode> extract_mapping(PyObject* obj, std::size_t depth) {
     NestingLevel level(depth, converting);
     if (!level.ok()) return std::nullopt;
     PyYamlMapping* self = as_mapping(obj);
     ReadAccess access(self->guard, "YamlMapping");
     if (!access.ok()) return std::nullopt;
-    types::YamlMapping out;
-    out.reserve(self->inner.size());
+    types::YamlMapping out = self->inner;
+    std::vector<std::string> missing;
     Py_ssize_t pos = 0;
+    std::size_t index = 0;
     for (const auto& [key, entry] : self->inner) {
+        const std::size_t i = index++;
         PyRef value;
         PyObject* dict_key = nullptr;
         PyObject* dict_value = nullptr;
@@ -201,14 +242,17 @@ std::optional<YamlNode> extract_mapping(PyObject* obj, std::size_t depth) {
             PyObject* found = PyDict_GetItemWithError(obj, key_obj.get());
             if (found == nullptr) {
                 if (PyErr_Occurred()) return std::nullopt;
+                missing.push_back(key);
                 continue;
             }
             value = PyRef::borrow(found);
         }
+        if (same_scalar(value.get(), entry.node)) continue;
         auto node = extract_at(value.get(), depth + 1);
         if (!node) return std::nullopt;
-        out.insert_full(key, types::YamlEntry{entry.comment_before, entry.comment_inline, std::move(*node)});
+        out.entry_mut(i).node = std::move(*node);
     }
+    for (const std::string& key : missing) out.shift_remove(key);
     return YamlNode(std::move(out));
 }
 
@@ -219,16 +263,16 @@ std::optional<YamlNode> extract_sequence(PyObject* obj, std::size_t depth) {
     PyYamlSequence* self = as_sequence(obj);
     ReadAccess access(self->guard, "YamlSequence");
     if (!access.ok()) return std::nullopt;
-    types::ItemArray out;
-    out.reserve(self->inner.size());
-    Py_ssize_t i = 0;
-    for (const auto& item : self->inner) {
-        PyObject* found = PyList_GetItem(obj, i++);
+    types::ItemArray out = self->inner;
+    const std::size_t count = self->inner.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        PyObject* found = PyList_GetItem(obj, static_cast<Py_ssize_t>(i));
         if (found == nullptr) return std::nullopt;
         PyRef value = PyRef::borrow(found);
+        if (same_scalar(value.get(), self->inner[i].node)) continue;
         auto node = extract_at(value.get(), depth + 1);
         if (!node) return std::nullopt;
-        out.push_back(types::YamlItem{item.comment_before, item.comment_inline, std::move(*node)});
+        out.at_mut(i).node = std::move(*node);
     }
     return YamlNode(std::move(out));
 }

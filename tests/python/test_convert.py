@@ -237,6 +237,34 @@ class TestExtraction:
         dict.__setitem__(doc, "extra", 4)  # not in inner, not written
         assert plovarn.dumps(doc) == "a: 1\nc: 3\n"
 
+    @pytest.mark.parametrize("value,text", [
+        (True, "true"), (1.0, "1.0"), ("1", "'1'"), (None, "null"), (2, "2"), (-1, "-1"),
+    ])
+    def test_a_value_of_another_type_with_an_equal_value_is_written_as_it_is(self, value, text):
+        doc = plovarn.loads("a: 1  # c\n")
+        dict.__setitem__(doc, "a", value)
+        assert plovarn.dumps(doc) == f"a: {text}  # c\n"
+
+    def test_changed_values_after_a_missing_key(self):
+        doc = plovarn.loads("a: 1\nb: 2\nc: 3\nd: x\n")
+        dict.__delitem__(doc, "b")
+        dict.__setitem__(doc, "c", 30)
+        dict.__setitem__(doc, "d", "y")
+        assert plovarn.dumps(doc) == "a: 1\nc: 30\nd: y\n"
+        assert plovarn.dumps(doc) == "a: 1\nc: 30\nd: y\n"  # the object itself is unchanged
+        assert doc.get_comment_before("a") is None
+
+    def test_changed_items_of_a_sequence(self):
+        s = plovarn.loads("- 1  # one\n- two\n- 3.5\n")
+        list.__setitem__(s, 1, "2")
+        list.__setitem__(s, 2, float("nan"))
+        assert plovarn.dumps(s) == "- 1  # one\n- '2'\n- .nan\n"
+
+    def test_unchanged_document_writes_the_same_text_twice(self):
+        text = "# top\nk: v  # v\nl:\n  - 1\n  - m: n\n"
+        doc = plovarn.loads(text)
+        assert plovarn.dumps(doc) == plovarn.dumps(doc) == text
+
     def test_parent_dict_in_a_different_order(self):
         doc = plovarn.loads("a: 1\nb: 2\nc: 3\n")
         dict.__delitem__(doc, "a")
