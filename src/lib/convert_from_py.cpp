@@ -31,7 +31,9 @@ std::optional<std::string> utf8_of(PyObject* str) {
 
 // None, bool, integer, float and str, in that order of tests. Exact int, float
 // and str skip the conversion protocols, which they would pass the same way.
-Scalar scalar_from_py(PyObject* obj, YamlNode& out) {
+// Kept out of line, like the other leaf steps below, so that the recursive
+// functions keep small frames and deep nesting stays far from the stack's end.
+[[gnu::noinline]] Scalar scalar_from_py(PyObject* obj, std::optional<YamlNode>& out) {
     if (obj == Py_None) {
         out = YamlNode(ScalarValue::make_null());
         return Scalar::Converted;
@@ -50,8 +52,6 @@ Scalar scalar_from_py(PyObject* obj, YamlNode& out) {
         out = YamlNode(ScalarValue::make_float(PyFloat_AS_DOUBLE(obj)));
         return Scalar::Converted;
     }
-    if (PyDict_CheckExact(obj) || PyList_CheckExact(obj)) return Scalar::NotScalar;
-
     const long as_long = PyLong_AsLong(obj);
     if (as_long != -1 || !PyErr_Occurred()) {
         out = YamlNode(ScalarValue::make_int(as_long));
@@ -77,34 +77,34 @@ Scalar scalar_from_py(PyObject* obj, YamlNode& out) {
     return Scalar::NotScalar;
 }
 
-std::optional<YamlNode> copy_inner_mapping(PyObject* obj) {
+[[gnu::noinline]] std::optional<YamlNode> copy_inner_mapping(PyObject* obj) {
     PyYamlMapping* m = as_mapping(obj);
     ReadAccess access(m->guard, "YamlMapping");
     if (!access.ok()) return std::nullopt;
     return YamlNode(m->inner);
 }
 
-std::optional<YamlNode> copy_inner_sequence(PyObject* obj) {
+[[gnu::noinline]] std::optional<YamlNode> copy_inner_sequence(PyObject* obj) {
     PyYamlSequence* s = as_sequence(obj);
     ReadAccess access(s->guard, "YamlSequence");
     if (!access.ok()) return std::nullopt;
     return YamlNode(s->inner);
 }
 
-std::optional<YamlNode> copy_scalar_node(PyObject* obj) {
+[[gnu::noinline]] std::optional<YamlNode> copy_scalar_node(PyObject* obj) {
     PyYamlScalar* s = as_scalar(obj);
     ReadAccess access(s->guard, "YamlScalar");
     if (!access.ok()) return std::nullopt;
     return s->node;
 }
 
-bool key_type_error(PyObject* key) {
+[[gnu::noinline]] bool key_type_error(PyObject* key) {
     if (key == Py_None) PyErr_SetString(PyExc_TypeError, "'None' is not an instance of 'str'");
     else PyErr_Format(PyExc_TypeError, "'%s' object is not an instance of 'str'", Py_TYPE(key)->tp_name);
     return false;
 }
 
-void cannot_convert(PyObject* obj) {
+[[gnu::noinline]] void cannot_convert(PyObject* obj) {
     PyRef text = PyRef::steal(PyObject_Str(obj));
     if (text) {
         PyErr_Format(PyExc_RuntimeError, "Cannot convert %U to YAML node", text.get());
@@ -116,7 +116,16 @@ void cannot_convert(PyObject* obj) {
 
 std::optional<YamlNode> py_to_node_at(PyObject* obj, std::size_t depth);
 
-std::optional<YamlNode> dict_to_node(PyObject* dict, std::size_t depth) {
+// Stores one converted entry; out of line so that its temporaries stay off the
+// frames of the recursion.
+[[gnu::noinline]] bool insert_entry(types::YamlMapping& map, PyObject* key, YamlNode& node) {
+    auto text = utf8_of(key);
+    if (!text) return false;
+    map.insert_full(std::move(*text), types::YamlEntry{{}, {}, std::move(node)});
+    return true;
+}
+
+[[gnu::noinline]] std::optional<YamlNode> dict_to_node(PyObject* dict, std::size_t depth) {
     NestingLevel level(depth, converting);
     if (!level.ok()) return std::nullopt;
     types::YamlMapping map;
@@ -129,16 +138,17 @@ std::optional<YamlNode> dict_to_node(PyObject* dict, std::size_t depth) {
         PyRef key = PyRef::borrow(key_raw);
         PyRef value = PyRef::borrow(value_raw);
         if (!PyUnicode_Check(key.get())) return key_type_error(key.get()), std::nullopt;
-        auto text = utf8_of(key.get());
-        if (!text) return std::nullopt;
         auto node = py_to_node_at(value.get(), depth + 1);
-        if (!node) return std::nullopt;
-        map.insert_full(std::move(*text), types::YamlEntry{{}, {}, std::move(*node)});
+        if (!node || !insert_entry(map, key.get(), *node)) return std::nullopt;
     }
     return YamlNode(std::move(map));
 }
 
-std::optional<YamlNode> list_to_node(PyObject* list, std::size_t depth) {
+[[gnu::noinline]] void append_item(types::ItemArray& items, YamlNode& node) {
+    items.push_back(types::YamlItem{{}, {}, std::move(node)});
+}
+
+[[gnu::noinline]] std::optional<YamlNode> list_to_node(PyObject* list, std::size_t depth) {
     NestingLevel level(depth, converting);
     if (!level.ok()) return std::nullopt;
     const Py_ssize_t initial = PyList_GET_SIZE(list);
@@ -148,7 +158,7 @@ std::optional<YamlNode> list_to_node(PyObject* list, std::size_t depth) {
         PyRef item = PyRef::borrow(PyList_GET_ITEM(list, i));
         auto node = py_to_node_at(item.get(), depth + 1);
         if (!node) return std::nullopt;
-        items.push_back(types::YamlItem{{}, {}, std::move(*node)});
+        append_item(items, *node);
     }
     return YamlNode(std::move(items));
 }
@@ -157,7 +167,9 @@ std::optional<YamlNode> py_to_node_at(PyObject* obj, std::size_t depth) {
     if (is_yaml_mapping(obj)) return copy_inner_mapping(obj);
     if (is_yaml_sequence(obj)) return copy_inner_sequence(obj);
     if (is_yaml_scalar(obj)) return copy_scalar_node(obj);
-    YamlNode node;
+    if (PyDict_CheckExact(obj)) return dict_to_node(obj, depth);
+    if (PyList_CheckExact(obj)) return list_to_node(obj, depth);
+    std::optional<YamlNode> node;
     switch (scalar_from_py(obj, node)) {
         case Scalar::Converted: return node;
         case Scalar::Failed: return std::nullopt;
@@ -173,7 +185,7 @@ std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth);
 
 // Whether the value would extract to exactly this scalar node. Only exact
 // built-in types are recognised; anything else takes the full conversion.
-bool same_scalar(PyObject* value, const YamlNode& node) {
+[[gnu::noinline]] bool same_scalar(PyObject* value, const YamlNode& node) {
     if (!node.is_scalar()) return false;
     const ScalarValue& scalar = node.as_scalar();
     switch (scalar.kind()) {
@@ -206,12 +218,44 @@ bool same_scalar(PyObject* value, const YamlNode& node) {
     return false;
 }
 
+// The parent dict's value for `key`, left empty when the dict lacks it; false
+// with an exception set when the lookup fails. `pos` walks the dict alongside
+// inner: while the next dict entry holds the same key, no key object is made.
+[[gnu::noinline]] bool parent_value(PyObject* dict, const std::string& key, Py_ssize_t& pos, PyRef& value) {
+    PyObject* dict_key = nullptr;
+    PyObject* dict_value = nullptr;
+    Py_ssize_t next = pos;
+    if (PyDict_Next(dict, &next, &dict_key, &dict_value) && PyUnicode_CheckExact(dict_key)) {
+        Py_ssize_t size = 0;
+        const char* data = PyUnicode_AsUTF8AndSize(dict_key, &size);
+        if (data == nullptr) return false;
+        if (static_cast<std::size_t>(size) == key.size() && std::memcmp(data, key.data(), key.size()) == 0) {
+            value = PyRef::borrow(dict_value);
+            pos = next;
+            return true;
+        }
+    }
+    PyRef key_obj = convert_detail::str_from_utf8(key);
+    if (!key_obj) return false;
+    PyObject* found = PyDict_GetItemWithError(dict, key_obj.get());
+    if (found == nullptr) return !PyErr_Occurred();
+    value = PyRef::borrow(found);
+    return true;
+}
+
+[[gnu::noinline]] void replace_node(types::YamlMapping& map, std::size_t i, YamlNode& node) {
+    map.entry_mut(i).node = std::move(node);
+}
+
+[[gnu::noinline]] YamlNode finish_mapping(types::YamlMapping& map, const std::vector<std::string>& missing) {
+    for (const std::string& key : missing) map.shift_remove(key);
+    return YamlNode(std::move(map));
+}
+
 // Key order, key set and comments from inner; values from the parent dict. The
 // result starts as a copy of inner, which shares its storage until a value
-// differs from the stored one, so an unchanged level costs no copy. While the
-// dict's own order agrees with inner (the usual case), each value is found by
-// walking the dict alongside, without making a key object for the lookup.
-std::optional<YamlNode> extract_mapping(PyObject* obj, std::size_t depth) {
+// differs from the stored one, so an unchanged level costs no copy.
+[[gnu::noinline]] std::optional<YamlNode> extract_mapping(PyObject* obj, std::size_t depth) {
     NestingLevel level(depth, converting);
     if (!level.ok()) return std::nullopt;
     PyYamlMapping* self = as_mapping(obj);
@@ -224,40 +268,21 @@ std::optional<YamlNode> extract_mapping(PyObject* obj, std::size_t depth) {
     for (const auto& [key, entry] : self->inner) {
         const std::size_t i = index++;
         PyRef value;
-        PyObject* dict_key = nullptr;
-        PyObject* dict_value = nullptr;
-        Py_ssize_t next = pos;
-        if (PyDict_Next(obj, &next, &dict_key, &dict_value) && PyUnicode_CheckExact(dict_key)) {
-            Py_ssize_t size = 0;
-            const char* data = PyUnicode_AsUTF8AndSize(dict_key, &size);
-            if (data == nullptr) return std::nullopt;
-            if (static_cast<std::size_t>(size) == key.size() && std::memcmp(data, key.data(), key.size()) == 0) {
-                value = PyRef::borrow(dict_value);
-                pos = next;
-            }
-        }
+        if (!parent_value(obj, key, pos, value)) return std::nullopt;
         if (!value) {
-            PyRef key_obj = convert_detail::str_from_utf8(key);
-            if (!key_obj) return std::nullopt;
-            PyObject* found = PyDict_GetItemWithError(obj, key_obj.get());
-            if (found == nullptr) {
-                if (PyErr_Occurred()) return std::nullopt;
-                missing.push_back(key);
-                continue;
-            }
-            value = PyRef::borrow(found);
+            missing.push_back(key);
+            continue;
         }
         if (same_scalar(value.get(), entry.node)) continue;
         auto node = extract_at(value.get(), depth + 1);
         if (!node) return std::nullopt;
-        out.entry_mut(i).node = std::move(*node);
+        replace_node(out, i, *node);
     }
-    for (const std::string& key : missing) out.shift_remove(key);
-    return YamlNode(std::move(out));
+    return finish_mapping(out, missing);
 }
 
 // Element count and comments from inner; values from the parent list.
-std::optional<YamlNode> extract_sequence(PyObject* obj, std::size_t depth) {
+[[gnu::noinline]] std::optional<YamlNode> extract_sequence(PyObject* obj, std::size_t depth) {
     NestingLevel level(depth, converting);
     if (!level.ok()) return std::nullopt;
     PyYamlSequence* self = as_sequence(obj);
@@ -281,7 +306,7 @@ std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth) {
     if (is_yaml_mapping(obj)) return extract_mapping(obj, depth);
     if (is_yaml_sequence(obj)) return extract_sequence(obj, depth);
     if (is_yaml_scalar(obj)) return copy_scalar_node(obj);
-    YamlNode node;
+    std::optional<YamlNode> node;
     switch (scalar_from_py(obj, node)) {
         case Scalar::Converted: return node;
         case Scalar::Failed: return std::nullopt;

@@ -2,8 +2,6 @@
 
 import pytest
 
-import plovarn
-
 
 class ReadStream:
     """A stream whose read() returns a fixed object and counts its calls."""
@@ -40,8 +38,3 @@ def read_stream():
 @pytest.fixture
 def write_stream():
     return WriteStream
-
-
-@pytest.fixture
-def yaml():
-    return plovarn

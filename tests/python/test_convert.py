@@ -1,8 +1,6 @@
 """Conversion between Python values and the document tree, seen through storing
 values into the classes and through dumping."""
 
-import math
-
 import pytest
 
 import plovarn
@@ -33,7 +31,6 @@ class TestScalarsFromPython:
 
     def test_bool_comes_before_int(self):
         assert dumped(True) == "- true\n"
-        assert plovarn.dumps(True) == "true\n"
 
     def test_big_integers_become_floats(self):
         assert stored(2**70) == float(2**70) and type(stored(2**70)) is float
@@ -80,10 +77,6 @@ class TestScalarsFromPython:
 
         assert stored(Odd("x")) == 9
 
-    def test_special_floats(self):
-        assert stored(float("inf")) == math.inf
-        assert math.isnan(stored(float("nan")))
-
     def test_exception_from_index_propagates(self):
         class Bad:
             def __index__(self):
@@ -99,14 +92,10 @@ class TestScalarsFromPython:
 
 class TestContainersFromPython:
     def test_dict_with_nested_list(self):
-        value = stored({"a": [1, {"b": None}], "c": "d"})
-        assert type(value) is YamlMapping and type(value["a"]) is YamlSequence
-        assert type(value["a"][1]) is YamlMapping
-        assert value.to_dict() == {"a": [1, {"b": None}], "c": "d"}
-        assert plovarn.dumps(value) == "a:\n  - 1\n  - b: null\nc: d\n"
-
-    def test_dict_keeps_its_iteration_order(self):
-        assert list(stored({"z": 1, "a": 2, "m": 3})) == ["z", "a", "m"]
+        value = stored({"z": [1, {"b": None}], "c": "d"})
+        assert type(value) is YamlMapping and type(value["z"]) is YamlSequence
+        assert type(value["z"][1]) is YamlMapping
+        assert plovarn.dumps(value) == "z:\n  - 1\n  - b: null\nc: d\n"  # the dict's order, no comments
 
     def test_dict_and_list_subclasses(self):
         class D(dict):
@@ -144,7 +133,7 @@ class TestContainersFromPython:
         m = YamlMapping()
         with pytest.raises(RuntimeError, match=r"^Cannot convert \(3,\) to YAML node$"):
             m["k"] = {"a": [1, 2, {"b": (3,)}]}
-        assert m == {} and plovarn.dumps(m) == "{}\n" or m == {}
+        assert m == {}
 
     def test_yaml_objects_contribute_their_inner(self):
         source = plovarn.loads("a: 1  # kept\n")
@@ -196,6 +185,22 @@ class TestCycles:
         # Still usable afterwards.
         dict.__setitem__(m, "a", 2)
         assert plovarn.dumps(m) == "a: 2\n"
+
+    def test_depth_is_bounded_even_with_a_high_recursion_limit(self):
+        import sys
+        limit = sys.getrecursionlimit()
+        sys.setrecursionlimit(10**6)
+        try:
+            d = {}
+            d["d"] = d
+            with pytest.raises(RecursionError):
+                stored(d)
+            m = plovarn.loads("a: 1\n")
+            dict.__setitem__(m, "a", m)
+            with pytest.raises(RecursionError):
+                plovarn.dumps(m)
+        finally:
+            sys.setrecursionlimit(limit)
 
     def test_deep_but_acyclic_plain_nesting(self):
         value = 1
@@ -306,12 +311,6 @@ class TestExtraction:
 
 class TestToDict:
     def test_plain_copies_at_every_depth(self):
-        doc = plovarn.loads("# c\na:\n  - b: 1  # d\n  - [x, {y: z}]\n")
-        plain = doc.to_dict()
+        plain = plovarn.loads("# c\na:\n  - b: 1  # d\n  - [x, {y: z}]\n").to_dict()
         assert plain == {"a": [{"b": 1}, ["x", {"y": "z"}]]}
-        assert type(plain) is dict and type(plain["a"]) is list
-        assert type(plain["a"][0]) is dict and type(plain["a"][1][1]) is dict
-
-    def test_sequence_to_dict(self):
-        plain = plovarn.loads("- {a: [1]}\n").to_dict()
-        assert plain == [{"a": [1]}] and type(plain[0]["a"]) is list
+        assert [type(plain), type(plain["a"]), type(plain["a"][0]), type(plain["a"][1][1])] == [dict, list, dict, dict]
