@@ -52,11 +52,17 @@ void append_comment_prefix(std::string& out, std::size_t indent) {
 
 }  // namespace
 
+// Every piece between line breaks is one comment line, an empty last piece and an
+// empty text included: the reader joins bare `#` lines into exactly such text, so
+// writing them back line for line keeps a block stable across load and dump.
 void append_comment_block(std::string& out, std::string_view text, std::size_t indent) {
-    while (!text.empty()) {
+    for (;;) {
         append_comment_prefix(out, indent);
-        text.remove_prefix(append_first_line(out, text));
+        const std::size_t taken = append_first_line(out, text);
+        const bool ended_by_break = taken > 0 && (text[taken - 1] == '\n' || text[taken - 1] == '\r');
+        text.remove_prefix(taken);
         out.push_back('\n');
+        if (!ended_by_break) break;
     }
 }
 

@@ -72,7 +72,7 @@ TEST(Layout, CompactMappingEntries) {
     EXPECT_EQ(emit(seq({{map({{"a", seq({})}, {"b", map({})}})}})), "- a: []\n  b: {}\n");
     EXPECT_EQ(emit(seq({{map({{"a", i(1)}, {"b", i(2), "above", "end"}})}})), "- a: 1\n  # above\n  b: 2  # end\n");
     EXPECT_EQ(emit(seq({{map({{"a", map({{"b", i(1)}}), {}, "c"}})}})), "- a:  # c\n    b: 1\n");
-    EXPECT_EQ(emit(seq({{map({{"a", i(1), ""}})}})), "- \n  a: 1\n");
+    EXPECT_EQ(emit(seq({{map({{"a", i(1), ""}})}})), "- \n  # \n  a: 1\n");
 }
 
 TEST(Layout, EmptyRootsAndScalars) {
@@ -96,10 +96,12 @@ TEST(Layout, IndentationGrowsTwoPerLevel) {
 }
 
 TEST(Comments, BlockLines) {
-    EXPECT_EQ(emit(map({{"a", i(1), ""}})), "a: 1\n");
-    EXPECT_EQ(emit(map({{"a", i(1), "\n"}})), "# \na: 1\n");
+    // One line per piece between line breaks: an empty text is one bare marker line,
+    // and a trailing break ends with one, as the reader joins bare `#` lines.
+    EXPECT_EQ(emit(map({{"a", i(1), ""}})), "# \na: 1\n");
+    EXPECT_EQ(emit(map({{"a", i(1), "\n"}})), "# \n# \na: 1\n");
     EXPECT_EQ(emit(map({{"a", i(1), "a\r\nb"}})), "# a\n# b\na: 1\n");
-    EXPECT_EQ(emit(map({{"a", i(1), "x\n\ny\n"}})), "# x\n# \n# y\na: 1\n");
+    EXPECT_EQ(emit(map({{"a", i(1), "x\n\ny\n"}})), "# x\n# \n# y\n# \na: 1\n");
     EXPECT_EQ(emit(map({{"a", i(1), "  two spaces"}})), "#   two spaces\na: 1\n");
     EXPECT_EQ(emit(map({{"k", map({{"a", i(1), "n1\nn2"}})}})), "k:\n  # n1\n  # n2\n  a: 1\n");
 }

@@ -130,9 +130,16 @@ class TestScalars:
 
 
 class TestComments:
-    def test_empty_comments(self):
-        assert plovarn.dumps(mapping(("a", 1, "", ""))) == "a: 1  # \n"
-        assert plovarn.dumps(mapping(("a", 1, "\n"))) == "# \na: 1\n"
+    def test_empty_comments_write_bare_markers(self):
+        # An empty comment is a bare marker; a trailing break ends with one, so bare
+        # `#` lines above a key survive any number of round trips.
+        assert plovarn.dumps(mapping(("a", 1, "", ""))) == "# \na: 1  # \n"
+        assert plovarn.dumps(mapping(("a", 1, "\n"))) == "# \n# \na: 1\n"
+        text = "# a\n#\n#\nk: 1\n"
+        once = plovarn.dumps(plovarn.loads(text))
+        assert once == "# a\n# \n# \nk: 1\n"
+        assert plovarn.dumps(plovarn.loads(once)) == once
+        assert plovarn.loads(once).get_comment_before("k") == "a\n\n"
 
     def test_carriage_return_line_feed_ends_a_line(self):
         assert plovarn.dumps(mapping(("a", 1, "a\r\nb"))) == "# a\n# b\na: 1\n"

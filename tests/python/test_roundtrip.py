@@ -1,16 +1,12 @@
 """Documents written by dumps_all and read back by loads_all: keys, order and values always
 survive; comments without line breaks come back where the reader's attachment rules keep them.
 
-Placements the attachment rules move or drop (modelled by CommentModel below):
-- a comment behind a quoted scalar that is a sequence element is dropped, and so are the comment
-  lines between that element and the next token (the comments above the next entry or element);
+Placements the attachment rules move (modelled by CommentModel below):
 - a comment behind the dash of an element holding a non-empty collection, and the comments above
   the first entry or element of that collection, are joined to the element's comment_before;
-- a comment behind an empty collection written as an element ("- []  # c") waits for the next
-  entry or element and is joined to its comment_before;
-- a comment behind an empty collection in a mapping inside a sequence ("- a: []  # c") is dropped;
-- a comment_before that is present but empty writes no line and comes back absent;
 - U+0000 in a comment is written as U+FFFD.
+Everything else comes back where it was: comments behind quoted scalar elements and behind empty
+collections, and an empty comment_before (a bare marker line).
 """
 
 import math
@@ -139,7 +135,7 @@ class CommentModel:
         self.expected = {}
 
     def lines(self, before):
-        if before and not self.lossy:
+        if before is not None and not self.lossy:
             self.pending.append(fix(before))
 
     def token(self):
@@ -171,8 +167,7 @@ class CommentModel:
             if hook and idx == 0:
                 hook()
             taken = self.take()
-            dropped = compact and is_empty_collection(child)
-            self.expected[path + (key,)] = (taken, None if inline is None or dropped else fix(inline))
+            self.expected[path + (key,)] = (taken, None if inline is None else fix(inline))
             self.node(child, path + (key,), None, compact=False)
 
     def sequence(self, items, path, hook):
@@ -184,15 +179,11 @@ class CommentModel:
                 hook()
             if child[0] == "scalar":
                 taken = self.take()
-                quoted = written_quoted(child[1])
-                self.expected[p] = (taken, None if inline is None or quoted else fix(inline))
+                self.expected[p] = (taken, None if inline is None else fix(inline))
                 self.token()
-                self.lossy = quoted
             elif is_empty_collection(child):
-                self.expected[p] = (self.take(), None)
+                self.expected[p] = (self.take(), None if inline is None else fix(inline))
                 self.token()
-                if inline is not None:
-                    self.pending.append(fix(inline))
             else:
                 if inline is not None:
                     self.pending.append(fix(inline))
@@ -259,7 +250,7 @@ def test_the_model_on_known_moves():
     model = CommentModel()
     model.docs(docs)
     assert model.expected == {
-        (0, 0): ("above", None), (0, 1): (None, "kept"), (0, 2): (None, None),
-        (0, 3): ("moves\nouter\ndash\ninner", None), (0, 3, 0): (None, None),
+        (0, 0): ("above", "lost"), (0, 1): ("lost too", "kept"), (0, 2): (None, "moves"),
+        (0, 3): ("outer\ndash\ninner", None), (0, 3, 0): (None, None),
     }
     check(docs, check_comments=True)
