@@ -75,6 +75,17 @@ class TestLoadedValues:
         assert list(doc) == ["z", "1", "true", "~", "a"]
         assert all(type(k) is str for k in doc)
 
+    def test_repeated_and_many_distinct_keys(self):
+        # Keys are shared within one load: long, non-ASCII and more keys than
+        # the sharing keeps must all come back exactly.
+        long_key = "k" * 100
+        names = [f"key{i}" for i in range(20000)] + [long_key, "cl\u00e9", ""]
+        text = "".join(f"- {{'{n}': {i}, same: {i}}}\n" for i, n in enumerate(names))
+        docs = plovarn.loads_all(text + "---\n" + text)
+        for doc in docs:
+            assert [list(m) for m in doc] == [[n, "same"] for n in names]
+            assert [m[n] for m, n in zip(doc, names)] == list(range(len(names)))
+
     def test_nested_collections_are_own_objects(self):
         doc = plovarn.loads("a:\n  b: 1\n  c: [x, {d: e}]\n")
         inner = doc["a"]
