@@ -2,8 +2,41 @@
 
 #include <cstddef>
 #include <utility>
+#include <vector>
 
 namespace plovarn::types::detail {
+
+// Destroys tree levels one after another instead of one inside another, so that
+// freeing a deeply nested tree needs no native stack in proportion to its depth:
+// a level whose last handle goes while another level is being destroyed is queued
+// and freed by the outermost release.
+class Reaper {
+public:
+    using Deleter = void (*)(void*);
+    static void dispose(void* box, Deleter deleter) {
+        Reaper& r = instance();
+        if (r.busy_) {
+            r.queue_.emplace_back(box, deleter);
+            return;
+        }
+        r.busy_ = true;
+        deleter(box);
+        while (!r.queue_.empty()) {
+            auto [next, next_deleter] = r.queue_.back();
+            r.queue_.pop_back();
+            next_deleter(next);
+        }
+        r.busy_ = false;
+    }
+
+private:
+    static Reaper& instance() {
+        thread_local Reaper reaper;
+        return reaper;
+    }
+    bool busy_ = false;
+    std::vector<std::pair<void*, Deleter>> queue_;
+};
 
 // Shared, copy-on-write storage for one level of the node tree. Copies share the
 // box; the first mutable access through a shared handle clones this level only
@@ -67,7 +100,7 @@ private:
         if (box_) ++box_->refs;
     }
     void release() noexcept {
-        if (box_ && --box_->refs == 0) delete box_;
+        if (box_ && --box_->refs == 0) Reaper::dispose(box_, [](void* b) { delete static_cast<Box*>(b); });
     }
     Box* box_ = nullptr;
 };

@@ -147,7 +147,9 @@ TEST(EmitString, ResolverShortcutMissesNothing) {
         if (len == 0) {
             const bool quoted = emit_string(s) != s;
             const bool non_string = !ScalarValue::from_str(s).is_str();
-            if (non_string) EXPECT_TRUE(quoted) << s;
+            if (non_string) {
+                EXPECT_TRUE(quoted) << s;
+            }
             ++checked;
             return;
         }
