@@ -37,18 +37,20 @@ std::expected<MarkedEvent, ScanError> Parser::next_event() {
 }
 
 std::expected<scanner::Token*, ScanError> Parser::peek_token() {
-    if (has_token_) return &token_;
+    if (has_token_) return token_;
     for (;;) {
-        auto next = scanner_.next_token();
+        auto next = scanner_.peek_token();
         if (!next) return std::unexpected(std::move(next.error()));
-        last_mark_ = next->mark;
-        if (next->type == TokenType::Comment) {
-            comments_.push_back(Comment{next->mark, std::move(next->text)});
+        Token* t = *next;
+        last_mark_ = t->mark;
+        if (t->type == TokenType::Comment) {
+            comments_.push_back(Comment{t->mark, std::move(t->text)});
+            scanner_.pop_token();
             continue;
         }
-        token_ = std::move(*next);
+        token_ = t;
         has_token_ = true;
-        return &token_;
+        return t;
     }
 }
 
@@ -102,12 +104,14 @@ Parser::Result Parser::stream_start() {
 }
 
 Parser::Result Parser::document_start(bool implicit) {
-    PLOVARN_PEEK(t);
-    while (t.type == TokenType::DocumentEnd) {
+    auto peeked = peek_token();
+    if (!peeked) return std::unexpected(std::move(peeked.error()));
+    while ((*peeked)->type == TokenType::DocumentEnd) {
         skip();
-        auto again = peek_token();
-        if (!again) return std::unexpected(std::move(again.error()));
+        peeked = peek_token();
+        if (!peeked) return std::unexpected(std::move(peeked.error()));
     }
+    Token& t = **peeked;
     if (t.type == TokenType::StreamEnd) {
         state_ = State::End;
         skip();

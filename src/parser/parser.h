@@ -42,7 +42,11 @@ private:
 
     Result dispatch();
     std::expected<Token*, scanner::ScanError> peek_token();
-    void skip() { has_token_ = false; }
+    // Takes the peeked token; it stays readable until the next peek_token.
+    void skip() {
+        has_token_ = false;
+        scanner_.pop_token();
+    }
     void push_state(State s) { states_.push_back(s); }
     void pop_state();
 
@@ -76,7 +80,7 @@ private:
     scanner::Scanner scanner_;
     std::vector<State> states_;
     State state_ = State::StreamStart;
-    Token token_;
+    Token* token_ = nullptr;  // the peeked token, in the scanner's queue
     bool has_token_ = false;
     // Position of the latest token taken from the scanner: where the scanner stands
     // for the events that are not tied to a token of their own.

@@ -85,7 +85,7 @@ Scanner::Status Scanner::fetch_directive_line() {
     if (!is_break_or_end(at(0)))
         return fail(m, "while scanning a directive, did not find expected comment or line break");
     skip_linebreak();
-    tokens_.push_back(std::move(token));
+    tokens_.emplace_back() = std::move(token);
     return {};
 }
 

@@ -12,25 +12,35 @@ using namespace chars;
 Scanner::Scanner(std::string_view utf8_text) : input_(utf8_text) {}
 
 std::expected<Token, ScanError> Scanner::next_token() {
+    auto peeked = peek_token();
+    if (!peeked) return std::unexpected(std::move(peeked.error()));
+    std::expected<Token, ScanError> token(std::in_place, std::move(**peeked));
+    pop_token();
+    return token;
+}
+
+std::expected<Token*, ScanError> Scanner::peek_token() {
+    if (token_ready_) [[likely]]
+        return &tokens_.front();
     if (stored_error_) return std::unexpected(*stored_error_);
     if (stream_ended_) return std::unexpected(ScanError::make(mark_, "unexpected eof"));
-    if (!token_ready_) {
-        if (auto r = ensure_token_ready(); !r) {
-            // An error met while standing on faulty input was caused by it.
-            stored_error_ = at_faulty_input() ? faulty_input_error() : std::move(r.error());
-            return std::unexpected(*stored_error_);
-        }
+    if (auto r = ensure_token_ready(); !r) {
+        // An error met while standing on faulty input was caused by it.
+        stored_error_ = at_faulty_input() ? faulty_input_error() : std::move(r.error());
+        return std::unexpected(*stored_error_);
     }
     if (tokens_.empty()) {
         stored_error_ = ScanError::make(mark_, "did not find expected next token");
         return std::unexpected(*stored_error_);
     }
-    std::expected<Token, ScanError> token(std::in_place, std::move(tokens_.front()));
+    return &tokens_.front();
+}
+
+void Scanner::pop_token() {
+    if (tokens_.front().type == TokenType::StreamEnd) stream_ended_ = true;
     tokens_.pop_front();
     token_ready_ = false;
     ++tokens_taken_;
-    if (token->type == TokenType::StreamEnd) stream_ended_ = true;
-    return token;
 }
 
 // Tokens may not leave the queue while a simple key that would be inserted in
@@ -97,10 +107,10 @@ void Scanner::push(TokenType type, Marker mark) {
     t.mark = mark;
 }
 
-void Scanner::insert_token_at(std::uint64_t position, Token token) {
+Token& Scanner::insert_token_at(std::uint64_t position) {
     std::uint64_t p = position >= tokens_taken_ ? position - tokens_taken_ : 0;
     if (p > tokens_.size()) p = tokens_.size();
-    tokens_.insert(static_cast<std::size_t>(p), std::move(token));
+    return tokens_.insert(static_cast<std::size_t>(p));
 }
 
 std::unexpected<ScanError> Scanner::fail(Marker mark, std::string_view info) {

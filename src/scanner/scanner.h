@@ -25,6 +25,13 @@ public:
     // of the stored error; after StreamEnd every call fails with "unexpected eof".
     std::expected<Token, ScanError> next_token();
 
+    // The same stream read in place: peek_token gives the next token without
+    // taking it (the same one until pop_token), with the errors of next_token.
+    // The token stays valid, and may be emptied by the caller, until the next
+    // peek_token; pop_token must follow a successful peek_token.
+    std::expected<Token*, ScanError> peek_token();
+    void pop_token();
+
 private:
     using Status = std::expected<void, ScanError>;
 
@@ -91,7 +98,8 @@ private:
     ScanError faulty_input_error() const;
 
     void push(TokenType type, Marker mark);
-    void insert_token_at(std::uint64_t position, Token token);
+    // A fresh token in the queue before the token with absolute number `position`.
+    Token& insert_token_at(std::uint64_t position);
     static std::unexpected<ScanError> fail(Marker mark, std::string_view info);
 
     // Core loop.

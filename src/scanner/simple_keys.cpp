@@ -48,13 +48,9 @@ void Scanner::roll_indent(std::int64_t column, std::optional<std::uint64_t> posi
     if (indent_ < column) {
         indent_stack_.push_back(Indent{indent_, true});
         indent_ = column;
-        Token t;
+        Token& t = position ? insert_token_at(*position) : tokens_.emplace_back();
         t.type = kind;
         t.mark = mark;
-        if (position)
-            insert_token_at(*position, std::move(t));
-        else
-            tokens_.push_back(std::move(t));
     }
 }
 

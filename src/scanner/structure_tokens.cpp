@@ -131,16 +131,14 @@ Scanner::Status Scanner::fetch_value() {
             return fail(mark_, "':' must be followed by a valid YAML whitespace");
     }
     if (k.possible) {
-        Token key;
+        Token& key = insert_token_at(k.token_position);
         key.type = TokenType::Key;
         key.mark = k.mark;
-        insert_token_at(k.token_position, std::move(key));
         if (pair_open) {
             if (k.mark.line < m.line) return fail(m, "illegal placement of ':' indicator");
-            Token start;
+            Token& start = insert_token_at(k.token_position);
             start.type = TokenType::FlowMappingStart;
             start.mark = mark_;
-            insert_token_at(k.token_position, std::move(start));
         }
         roll_indent(static_cast<std::int64_t>(k.mark.col), k.token_position,
                     TokenType::BlockMappingStart, m);
