@@ -1,9 +1,13 @@
 // Whatever the reader accepts, the writer renders as text that reads back to the
 // same keys and values, and so does a second writing of what was read back.
+// With PLOVARN_FUZZ_COMMENTS set in the environment, what was read back from the
+// writer's text must also be a fixed point: writing it again gives the same text,
+// comments and all.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -12,6 +16,8 @@
 #include "roundtrip_tree_equal.h"
 
 namespace {
+
+const bool check_comments = std::getenv("PLOVARN_FUZZ_COMMENTS") != nullptr;
 
 [[noreturn]] void fail(const char* what, std::string_view detail, const std::string& written) {
     std::fprintf(stderr, "%s: %.*s\n--- written ---\n%s\n---\n", what, static_cast<int>(detail.size()),
@@ -39,7 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string again = emitter::emit_docs(*second);
     auto third = builder::parse_str(again);
     if (!third) fail("second writing does not read back", third.error(), again);
-    if (auto d = roundtrip_test::docs_diff(*second, *third, values_only); !d.empty())
-        fail("values changed on the second round", d, again);
+    if (auto d = roundtrip_test::docs_diff(*second, *third, check_comments ? roundtrip_test::CompareOptions{} : values_only);
+        !d.empty())
+        fail("values or comments changed on the second round", d, again);
+    if (check_comments && emitter::emit_docs(*third) != again) fail("third writing differs from the second", "", again);
     return 0;
 }
