@@ -31,8 +31,6 @@ rm -rf "$log_dir" && mkdir -p "$log_dir"
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:halt_on_error=1:log_path=$log_dir/asan"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$log_dir/ubsan"
 export PYTHONMALLOC=malloc
-# The deep-nesting tests need the native stack the sanitizers make larger frames on.
-ulimit -s unlimited 2>/dev/null || ulimit -s 65536 2>/dev/null || true
 
 [ $# -eq 0 ] && set -- tests/python
 status=0
