@@ -142,7 +142,7 @@ Scanner::Status Scanner::fetch_block_scalar(bool literal) {
         for (;;) {
             if (is_break_or_end(at(0))) break;
             take_char(text_);
-            take_content_run(byte_sets::line_text, text_);
+            take_content_run<byte_sets::LineText>(text_);
             fill_lookahead(1);
         }
         if (at(0) == 0) {

@@ -25,7 +25,6 @@ Scanner::Status Scanner::fetch_plain_scalar() {
     const std::int64_t limit = indent_ + 1;
     const Marker m = mark_;
     const bool flow = flow_depth_ > 0;
-    const Utf8Input::ByteSet& word_run = flow ? byte_sets::plain_flow : byte_sets::plain_block;
     if (flow && col() < limit) return fail(m, "invalid indentation in flow construct");
     reset_fold_state();
 
@@ -41,7 +40,10 @@ Scanner::Status Scanner::fetch_plain_scalar() {
             blanks_only_ = false;
             do {
                 take_char(text_);
-                take_content_run(word_run, text_);
+                if (flow)
+                    take_content_run<byte_sets::PlainFlow>(text_);
+                else
+                    take_content_run<byte_sets::PlainBlock>(text_);
                 fill_lookahead(2);
                 c = at(0);
             } while (continues_plain(c, at(1), flow));

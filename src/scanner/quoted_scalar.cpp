@@ -24,9 +24,11 @@ Scanner::Status Scanner::fetch_flow_scalar(bool single) {
         if (col() < indent_) return fail(m, "invalid indentation in quoted scalar");
 
         bool closed = false;
-        const Utf8Input::ByteSet& run = single ? byte_sets::single_quoted : byte_sets::double_quoted;
         for (;;) {
-            take_content_run(run, text_);
+            if (single)
+                take_content_run<byte_sets::SingleQuoted>(text_);
+            else
+                take_content_run<byte_sets::DoubleQuoted>(text_);
             fill_lookahead(2);
             const char32_t c = at(0);
             if (is_blank_or_end(c)) break;

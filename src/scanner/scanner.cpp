@@ -80,7 +80,7 @@ void Scanner::skip_linebreak() {
 
 void Scanner::skip_space_run() {
     if (count_ != 0) return;
-    const std::size_t n = input_.take_ascii_run(byte_sets::spaces).size();
+    const std::size_t n = input_.take_ascii_run<byte_sets::Spaces>().size();
     mark_.index += n;
     mark_.col += n;
 }
@@ -283,7 +283,7 @@ void Scanner::capture_comment() {
     fill_lookahead(1);
     if (at(0) == ' ') advance_char();
     for (;;) {
-        take_content_run(byte_sets::line_text, t.text);
+        take_content_run<byte_sets::LineText>(t.text);
         fill_lookahead(1);
         if (is_break_or_end(at(0))) break;
         take_char(t.text);

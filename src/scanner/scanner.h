@@ -76,11 +76,18 @@ private:
         chars::append_utf8(out, at(0));
         advance_char();
     }
-    // With the lookahead empty, appends a run of ASCII content characters in
-    // `accept` straight from the input; they never include a break.
-    void take_content_run(const Utf8Input::ByteSet& accept, std::string& out) {
-        if (count_ != 0) return;
-        std::string_view run = input_.take_ascii_run(accept);
+    // Appends a run of ASCII content characters of the byte class `Class`: those
+    // already in the lookahead, then the rest straight from the input. They
+    // never include a break.
+    template <class Class>
+    void take_content_run(std::string& out) {
+        while (count_ != 0) {
+            const char32_t c = at(0);
+            if (c >= 0x80 || !Class::table[c]) return;
+            out.push_back(static_cast<char>(c));
+            advance_char();
+        }
+        std::string_view run = input_.take_ascii_run<Class>();
         if (run.empty()) return;
         out.append(run);
         mark_.index += run.size();

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace plovarn::scanner {
@@ -33,10 +35,29 @@ public:
     // every byte taken is one character.
     using ByteSet = std::array<bool, 256>;
 
-    // Consumes the longest run of bytes in `accept` and returns it.
-    std::string_view take_ascii_run(const ByteSet& accept) {
+    // Consumes the longest run of bytes in `Class::table` and returns it.
+    // `Class::stops(w)` marks, in the high bit of each byte of the 8 bytes `w`
+    // (first byte lowest), bytes that may end the run; it may mark bytes that do
+    // not, but never misses one, and its lowest mark is a true candidate. The
+    // table decides each candidate, so runs go eight bytes per step.
+    template <class Class>
+    std::string_view take_ascii_run() {
         const unsigned char* start = p_;
-        while (p_ != end_ && accept[*p_]) ++p_;
+        if constexpr (std::endian::native == std::endian::little) {
+            while (end_ - p_ >= 8) {
+                std::uint64_t w;
+                std::memcpy(&w, p_, 8);
+                const std::uint64_t m = Class::stops(w);
+                if (m == 0) {
+                    p_ += 8;
+                    continue;
+                }
+                p_ += std::countr_zero(m) / 8;
+                if (!Class::table[*p_]) break;
+                ++p_;
+            }
+        }
+        while (p_ != end_ && Class::table[*p_]) ++p_;
         const auto n = static_cast<std::size_t>(p_ - start);
         decoded_ += n;
         return {reinterpret_cast<const char*>(start), n};
