@@ -58,12 +58,6 @@ Scanner::Status Scanner::ensure_token_ready() {
     }
 }
 
-bool Scanner::more_tokens_needed() const {
-    for (const SimpleKey& k : key_candidates_)
-        if (k.possible && k.token_position == tokens_taken_) return true;
-    return false;
-}
-
 void Scanner::skip_linebreak() {
     if (at(0) == '\r' && at(1) == '\n') {
         advance_blank();
@@ -99,12 +93,6 @@ ScanError Scanner::faulty_input_error() const {
     return ScanError::make(mark_, input_.fault() == Utf8Input::Fault::Nul
                                       ? "found a NUL character (U+0000), which YAML text may not hold"
                                       : "found invalid UTF-8 in the input");
-}
-
-void Scanner::push(TokenType type, Marker mark) {
-    Token& t = tokens_.emplace_back();
-    t.type = type;
-    t.mark = mark;
 }
 
 Token& Scanner::insert_token_at(std::uint64_t position) {

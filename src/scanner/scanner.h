@@ -104,14 +104,22 @@ private:
     bool at_faulty_input() const;
     ScanError faulty_input_error() const;
 
-    void push(TokenType type, Marker mark);
+    void push(TokenType type, Marker mark) {
+        Token& t = tokens_.emplace_back();
+        t.type = type;
+        t.mark = mark;
+    }
     // A fresh token in the queue before the token with absolute number `position`.
     Token& insert_token_at(std::uint64_t position);
     static std::unexpected<ScanError> fail(Marker mark, std::string_view info);
 
     // Core loop.
     Status ensure_token_ready();
-    bool more_tokens_needed() const;
+    bool more_tokens_needed() const {
+        for (const SimpleKey& k : key_candidates_)
+            if (k.possible && k.token_position == tokens_taken_) return true;
+        return false;
+    }
     Status fetch_one_token();
     Status fetch_stream_end();
     Status fetch_document_indicator(TokenType kind);
@@ -122,7 +130,17 @@ private:
     // Simple keys and indentation.
     void record_key_candidate();
     Status drop_key_candidate();
-    Status expire_key_candidates();
+    // In block context a simple key may not span lines or exceed 1024 characters.
+    bool key_candidate_expired(const SimpleKey& k) const {
+        return k.possible && (k.mark.line < mark_.line || k.mark.index + 1024 < mark_.index);
+    }
+    Status expire_key_candidates() {
+        for (const SimpleKey& k : key_candidates_)
+            if (key_candidate_expired(k)) [[unlikely]]
+                return expire_stale_key_candidates();
+        return {};
+    }
+    Status expire_stale_key_candidates();
     void roll_indent(std::int64_t column, std::optional<std::uint64_t> position, TokenType kind,
                      Marker mark);
     void unwind_indents(std::int64_t column);

@@ -26,10 +26,9 @@ Scanner::Status Scanner::drop_key_candidate() {
     return {};
 }
 
-// In block context a simple key may not span lines or exceed 1024 characters.
-Scanner::Status Scanner::expire_key_candidates() {
+Scanner::Status Scanner::expire_stale_key_candidates() {
     for (SimpleKey& k : key_candidates_) {
-        if (k.possible && (k.mark.line < mark_.line || k.mark.index + 1024 < mark_.index)) {
+        if (key_candidate_expired(k)) {
             if (k.required) return fail(mark_, "simple key expect ':'");
             k.possible = false;
         }
