@@ -31,7 +31,7 @@ void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parse
     distribute(first, after);
     apply_event(std::move(event), line);
     if (closes_empty)
-        for (parser::Comment* c = after; c != last; ++c) attach_to_last_child(std::move(c->text));
+        for (parser::Comment* c = after; c != last; ++c) attach_to_last_child(c->text);
     else
         distribute(after, last);
     comments.clear();
@@ -51,25 +51,29 @@ bool Builder::top_frame_is_empty_child() const {
     return !parent || parent->key;
 }
 
-void Builder::attach_to_last_child(std::string text) {
+void Builder::attach_to_last_child(std::string_view text) {
     if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
-        seq->items.back().comment_inline = std::move(text);
+        seq->items.back().comment_inline = types::OptText(text);
         return;
     }
     auto& map = std::get<MappingFrame>(frames_.back());
-    map.map.entry_mut(map.last_written).comment_inline = std::move(text);
+    map.map.entry_mut(map.last_written).comment_inline = types::OptText(text);
 }
 
 void Builder::distribute(parser::Comment* first, parser::Comment* last) {
     for (parser::Comment* c = first; c != last; ++c) {
-        if (last_line_ && *last_line_ == c->mark.line)
-            attach_inline(std::move(c->text));
-        else
-            pending_.push_back(PendingComment{c->mark.line, std::move(c->text)});
+        if (last_line_ && *last_line_ == c->mark.line) {
+            attach_inline(c->text);
+        } else {
+            if (!pending_.empty()) pending_text_ += '\n';
+            const std::size_t begin = pending_text_.size();
+            pending_text_ += c->text;
+            pending_.push_back(PendingComment{c->mark.line, begin, pending_text_.size()});
+        }
     }
 }
 
-void Builder::attach_inline(std::string text) {
+void Builder::attach_inline(std::string_view text) {
     if (frames_.empty()) {
         // After a document's root closed, a comment on its last line may still
         // belong to its last entry or item, unless that one already has one.
@@ -78,28 +82,28 @@ void Builder::attach_inline(std::string text) {
         if (root.is_mapping() && !root.as_mapping().empty()) {
             types::YamlMapping& map = root.as_mapping();
             types::YamlEntry& last = map.entry_mut(root_last_written_);
-            if (!last.comment_inline) last.comment_inline = std::move(text);
+            if (!last.comment_inline) last.comment_inline = types::OptText(text);
         } else if (root.is_sequence() && !root.as_sequence().empty()) {
             types::ItemArray& items = root.as_sequence();
             types::YamlItem& last = items.at_mut(items.size() - 1);
-            if (!last.comment_inline) last.comment_inline = std::move(text);
+            if (!last.comment_inline) last.comment_inline = types::OptText(text);
         }
         return;
     }
     Frame& top = frames_.back();
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
         if (!seq->items.empty()) {
-            seq->items.back().comment_inline = std::move(text);
+            seq->items.back().comment_inline = types::OptText(text);
             return;
         }
     } else {
         auto& map = std::get<MappingFrame>(top);
         if (map.key) {
-            map.comment_inline = std::move(text);
+            map.comment_inline = types::OptText(text);
             return;
         }
         if (!map.map.empty()) {
-            map.map.entry_mut(map.last_written).comment_inline = std::move(text);
+            map.map.entry_mut(map.last_written).comment_inline = types::OptText(text);
             return;
         }
     }
@@ -107,35 +111,32 @@ void Builder::attach_inline(std::string text) {
     // stands at the end of the line of the entry whose value it is.
     if (frames_.size() < 2) return;
     if (auto* parent = std::get_if<MappingFrame>(&frames_[frames_.size() - 2]); parent && parent->key)
-        parent->comment_inline = std::move(text);
+        parent->comment_inline = types::OptText(text);
 }
 
 types::OptText Builder::take_before(std::uint64_t line) {
+    // Comments arrive in input order, so those above `line` are usually all of
+    // them, or the first ones: a prefix of the joined text.
+    std::size_t kept = 0;
+    while (kept < pending_.size() && pending_[kept].line < line) ++kept;
+    bool prefix = true;
+    for (std::size_t i = kept; i < pending_.size() && prefix; ++i) prefix = pending_[i].line >= line;
     types::OptText out;
-    std::size_t kept = 0, size = 0;
-    PendingComment* only = nullptr;
-    for (PendingComment& p : pending_) {
-        if (p.line >= line) continue;
-        ++kept;
-        size += p.text.size() + 1;
-        only = &p;
-    }
-    if (kept == 1) {
-        out = std::move(only->text);
-    } else if (kept > 1) {
-        // Blocks of many comment lines are common above entries: join them in one buffer.
+    if (prefix) {
+        if (kept > 0) out = types::OptText(std::string_view(pending_text_).substr(0, pending_[kept - 1].end));
+    } else {
         std::string joined;
-        joined.reserve(size - 1);
         bool first = true;
         for (const PendingComment& p : pending_) {
             if (p.line >= line) continue;
             if (!first) joined += '\n';
-            joined += p.text;
+            joined.append(pending_text_, p.begin, p.end - p.begin);
             first = false;
         }
-        out = std::move(joined);
+        if (!first) out = types::OptText(std::string_view(joined));
     }
     pending_.clear();
+    pending_text_.clear();
     return out;
 }
 

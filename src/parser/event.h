@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "scanner/token.h"
@@ -57,10 +58,11 @@ struct MarkedEvent {
     scanner::Marker mark;
 };
 
-// A comment the parser pulled past: the position of its `#` and its text.
+// A comment the parser pulled past: the position of its `#` and its text, a
+// view into the text being parsed.
 struct Comment {
     scanner::Marker mark;
-    std::string text;
+    std::string_view text;
 };
 
 }  // namespace plovarn::parser

@@ -44,7 +44,7 @@ std::expected<scanner::Token*, ScanError> Parser::peek_token() {
         Token* t = *next;
         last_mark_ = t->mark;
         if (t->type == TokenType::Comment) {
-            comments_.push_back(Comment{t->mark, std::move(t->text)});
+            comments_.push_back(Comment{t->mark, t->source});
             scanner_.pop_token();
             continue;
         }

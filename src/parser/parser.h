@@ -31,7 +31,7 @@ public:
     std::expected<MarkedEvent, scanner::ScanError> next_event();
 
     // Comments pulled past while producing the events so far, in input order. The
-    // consumer empties it after every event.
+    // consumer empties it after every event; the texts view the parsed text.
     std::vector<Comment>& comments() { return comments_; }
 
 private:

@@ -15,6 +15,7 @@ std::expected<Token, ScanError> Scanner::next_token() {
     auto peeked = peek_token();
     if (!peeked) return std::unexpected(std::move(peeked.error()));
     std::expected<Token, ScanError> token(std::in_place, std::move(**peeked));
+    if (token->type == TokenType::Comment) token->text = token->source;
     pop_token();
     return token;
 }
@@ -262,7 +263,8 @@ std::expected<Scanner::Skipped, ScanError> Scanner::skip_ws_to_eol(SkipTabs tabs
     }
 }
 
-// The text excludes the '#' and at most one space after it.
+// The text excludes the '#' and at most one space after it. It is the input's
+// own bytes up to the break, so it is kept as a view and never copied here.
 void Scanner::capture_comment() {
     Token& t = tokens_.emplace_back();
     t.type = TokenType::Comment;
@@ -270,12 +272,14 @@ void Scanner::capture_comment() {
     advance_char();
     fill_lookahead(1);
     if (at(0) == ' ') advance_char();
+    const std::size_t start = cursor_byte();
     for (;;) {
-        take_content_run<byte_sets::LineText>(t.text);
+        skip_content_run<byte_sets::LineText>();
         fill_lookahead(1);
         if (is_break_or_end(at(0))) break;
-        take_char(t.text);
+        advance_char();
     }
+    t.source = input_.slice(start, cursor_byte());
 }
 
 }  // namespace plovarn::scanner

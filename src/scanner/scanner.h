@@ -28,7 +28,8 @@ public:
     // The same stream read in place: peek_token gives the next token without
     // taking it (the same one until pop_token), with the errors of next_token.
     // The token stays valid, and may be emptied by the caller, until the next
-    // peek_token; pop_token must follow a successful peek_token.
+    // peek_token; pop_token must follow a successful peek_token. A Comment token
+    // carries its text in `source` only, a view into the scanned text.
     std::expected<Token*, ScanError> peek_token();
     void pop_token();
 
@@ -81,15 +82,24 @@ private:
     // never include a break.
     template <class Class>
     void take_content_run(std::string& out) {
+        content_run<Class>(&out);
+    }
+    // Consumes the same run without keeping it.
+    template <class Class>
+    void skip_content_run() {
+        content_run<Class>(nullptr);
+    }
+    template <class Class>
+    void content_run(std::string* out) {
         while (count_ != 0) {
             const char32_t c = at(0);
             if (c >= 0x80 || !Class::table[c]) return;
-            out.push_back(static_cast<char>(c));
+            if (out) out->push_back(static_cast<char>(c));
             advance_char();
         }
         std::string_view run = input_.take_ascii_run<Class>();
         if (run.empty()) return;
-        out.append(run);
+        if (out) out->append(run);
         mark_.index += run.size();
         mark_.col += run.size();
         blanks_only_ = false;
@@ -100,6 +110,16 @@ private:
     // a scalar is always a single line feed.
     void skip_linebreak();
     std::int64_t col() const { return static_cast<std::int64_t>(mark_.col); }
+    // Byte offset in the input of the first lookahead character.
+    std::size_t cursor_byte() const {
+        std::size_t b = input_.byte_position();
+        for (unsigned i = 0; i < count_; ++i) {
+            const char32_t c = at(i);
+            // U+0000 stands for the end and took no bytes.
+            b -= c == 0 ? 0 : c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        }
+        return b;
+    }
     bool at_document_indicator() const;  // needs 4 lookahead characters
     bool at_faulty_input() const;
     ScanError faulty_input_error() const;

@@ -58,6 +58,9 @@ struct Token {
     std::uint32_t major = 0, minor = 0;      // VersionDirective
     std::string text;   // Scalar text, Comment text, Alias/Anchor name, TagDirective handle, Tag handle
     std::string text2;  // TagDirective prefix, Tag suffix
+    // Comment: its text where it stands in the input. Scanner::peek_token hands
+    // comments out with this alone; next_token fills `text` from it.
+    std::string_view source;
 };
 
 }  // namespace plovarn::scanner

@@ -60,6 +60,7 @@ private:
         t.major = t.minor = 0;
         t.text.clear();
         t.text2.clear();
+        t.source = {};
         return s;
     }
 

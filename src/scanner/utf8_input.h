@@ -18,7 +18,7 @@ public:
     enum class Fault : std::uint8_t { None, InvalidUtf8, Nul };
 
     explicit Utf8Input(std::string_view text)
-        : p_(reinterpret_cast<const unsigned char*>(text.data())), end_(p_ + text.size()) {}
+        : begin_(reinterpret_cast<const unsigned char*>(text.data())), p_(begin_), end_(p_ + text.size()) {}
 
     char32_t next() {
         if (p_ == end_) return 0;
@@ -63,6 +63,13 @@ public:
         return {reinterpret_cast<const char*>(start), n};
     }
 
+    // Byte offset of the next undecoded byte; a fault stays where it was met.
+    std::size_t byte_position() const { return static_cast<std::size_t>(p_ - begin_); }
+    // The text between two byte offsets.
+    std::string_view slice(std::size_t from, std::size_t to) const {
+        return {reinterpret_cast<const char*>(begin_) + from, to - from};
+    }
+
     Fault fault() const { return fault_; }
     // Character index of the fault: the count of characters decoded before it.
     std::uint64_t fault_index() const { return decoded_; }
@@ -71,12 +78,13 @@ private:
     char32_t next_slow();
     char32_t stop(Fault f) {
         fault_ = f;
-        p_ = end_;
+        end_ = p_;
         return 0;
     }
 
+    const unsigned char* begin_;
     const unsigned char* p_;
-    const unsigned char* end_;
+    const unsigned char* end_;  // moves back to a fault
     std::uint64_t decoded_ = 0;
     Fault fault_ = Fault::None;
 };
