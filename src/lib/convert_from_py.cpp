@@ -197,7 +197,7 @@ std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth);
                 PyErr_Clear();  // the full conversion reports it
                 return false;
             }
-            const std::string& text = scalar.as_str();
+            const std::string_view text = scalar.as_str();
             return static_cast<std::size_t>(size) == text.size() && std::memcmp(data, text.data(), text.size()) == 0;
         }
         case ScalarValue::Kind::Int: {

@@ -131,6 +131,9 @@ PyRef node_to_doc(types::YamlNode node) {
 
 PyRef node_to_doc(types::YamlNode node, convert_detail::KeyCache& keys) {
     using Kind = types::YamlNode::Kind;
+    // A loaded document is kept as long as its objects live: drop the slack the
+    // reader's growth left, before the levels come to be shared with those objects.
+    types::trim_capacity(node);
     switch (node.kind()) {
         case Kind::Mapping: return mapping_to_py_obj_at(std::move(node.as_mapping()), 0, keys);
         case Kind::Sequence: return sequence_to_py_obj_at(std::move(node.as_sequence()), 0, keys);

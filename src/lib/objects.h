@@ -5,15 +5,19 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <cstdint>
+
 #include "lib/py_ref.h"
 #include "types/node.h"
 
 namespace plovarn {
 
 // One writer or any number of readers; never waits. A refused request raises
-// RuntimeError at once.
+// RuntimeError at once. Eight bytes, which keeps a YamlMapping object in the next
+// smaller allocation class; every reader is a live native frame, so the count
+// cannot come near its range.
 struct AccessGuard {
-    Py_ssize_t readers = 0;
+    std::uint32_t readers = 0;
     bool writing = false;
 };
 

@@ -48,29 +48,38 @@ std::uint64_t hash_key(std::string_view key, std::uint64_t seed) {
     return mix(h);
 }
 
+// The seed is drawn when the map comes to need an index.
 void rebuild_index(MapData& d) {
-    d.slots.clear();
-    if (d.entries.size() <= linear_scan_limit) return;
+    if (d.entries.size() <= linear_scan_limit) {
+        d.index.reset();
+        return;
+    }
+    if (!d.index) {
+        d.index = std::make_unique<MapIndex>();
+        d.index->seed = next_seed();
+    }
+    MapIndex& x = *d.index;
     std::size_t cap = 16;
     while (cap < d.entries.size() * 2) cap <<= 1;
-    d.slots.assign(cap, 0);
+    x.slots.assign(cap, 0);
     const std::size_t mask = cap - 1;
     for (std::size_t i = 0; i < d.entries.size(); ++i) {
-        std::size_t s = hash_key(d.entries[i].first, d.seed) & mask;
-        while (d.slots[s] != 0) s = (s + 1) & mask;
-        d.slots[s] = static_cast<std::uint32_t>(i + 1);
+        std::size_t s = hash_key(d.entries[i].first, x.seed) & mask;
+        while (x.slots[s] != 0) s = (s + 1) & mask;
+        x.slots[s] = static_cast<std::uint32_t>(i + 1);
     }
 }
 
 std::optional<std::size_t> lookup(const MapData& d, std::string_view key) {
-    if (d.slots.empty()) {
+    if (!d.index) {
         for (std::size_t i = 0; i < d.entries.size(); ++i)
             if (d.entries[i].first == key) return i;
         return std::nullopt;
     }
-    const std::size_t mask = d.slots.size() - 1;
-    for (std::size_t s = hash_key(key, d.seed) & mask;; s = (s + 1) & mask) {
-        std::uint32_t slot = d.slots[s];
+    const MapIndex& x = *d.index;
+    const std::size_t mask = x.slots.size() - 1;
+    for (std::size_t s = hash_key(key, x.seed) & mask;; s = (s + 1) & mask) {
+        std::uint32_t slot = x.slots[s];
         if (slot == 0) return std::nullopt;
         if (d.entries[slot - 1].first == key) return slot - 1;
     }
@@ -80,14 +89,15 @@ std::optional<std::size_t> lookup(const MapData& d, std::string_view key) {
 void index_appended(MapData& d) {
     const std::size_t n = d.entries.size();
     if (n <= linear_scan_limit) return;
-    if (d.slots.empty() || n * 2 > d.slots.size()) {
+    if (!d.index || n * 2 > d.index->slots.size()) {
         rebuild_index(d);
         return;
     }
-    const std::size_t mask = d.slots.size() - 1;
-    std::size_t s = hash_key(d.entries.back().first, d.seed) & mask;
-    while (d.slots[s] != 0) s = (s + 1) & mask;
-    d.slots[s] = static_cast<std::uint32_t>(n);
+    MapIndex& x = *d.index;
+    const std::size_t mask = x.slots.size() - 1;
+    std::size_t s = hash_key(d.entries.back().first, x.seed) & mask;
+    while (x.slots[s] != 0) s = (s + 1) & mask;
+    x.slots[s] = static_cast<std::uint32_t>(n);
 }
 
 }  // namespace
@@ -106,7 +116,6 @@ std::pair<std::size_t, std::optional<YamlEntry>> YamlMapping::insert_full(std::s
         return {*i, std::move(previous)};
     }
     MapData& d = data_.mut();
-    if (d.seed == 0) d.seed = next_seed();
     d.entries.emplace_back(std::move(key), std::move(entry));
     index_appended(d);
     return {d.entries.size() - 1, std::nullopt};
@@ -122,11 +131,7 @@ std::optional<YamlMapping::Pair> YamlMapping::shift_remove(std::string_view key)
     return out;
 }
 
-void YamlMapping::reserve(std::size_t n) {
-    MapData& d = data_.mut();
-    if (d.seed == 0) d.seed = next_seed();
-    d.entries.reserve(n);
-}
+void YamlMapping::reserve(std::size_t n) { data_.mut().entries.reserve(n); }
 
 std::vector<YamlMapping::Pair> YamlMapping::take_all() {
     MapData d = data_.take();

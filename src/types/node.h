@@ -7,11 +7,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "types/cow.h"
@@ -23,6 +24,11 @@ namespace plovarn::types {
 struct YamlEntry;
 struct YamlItem;
 struct MapData;
+class YamlNode;
+
+// Drops the spare capacity of every level of the tree that is not shared with
+// another tree, so that a finished document keeps only what it holds.
+void trim_capacity(YamlNode& root);
 
 // The sequence payload: a growable array of items in document order.
 class ItemArray {
@@ -49,6 +55,7 @@ public:
     std::vector<YamlItem> take_all();
 
 private:
+    friend void trim_capacity(YamlNode& root);
     detail::Cow<std::vector<YamlItem>> items_;
 };
 
@@ -57,7 +64,7 @@ class YamlMapping {
 public:
     using Pair = std::pair<std::string, YamlEntry>;
 
-    YamlMapping() = default;  // `new`: no entries, fresh hash seed on first insert
+    YamlMapping() = default;  // `new`: no entries; a hash seed is drawn once an index is needed
 
     // Appends a new key, or replaces the entry of an existing key in place and
     // hands back the old one (the stored key and its position stay).
@@ -79,36 +86,98 @@ public:
     std::vector<Pair> take_all();
 
 private:
+    friend void trim_capacity(YamlNode& root);
     detail::Cow<MapData> data_;
 };
 
 struct NullNode {};
 
+// Sixteen bytes: the alternative lives in place, and which one it is is told by
+// the last byte, which a Scalar's own kind occupies (0 to 4) and the others mark
+// with a tag of their own. Every entry and item of a tree holds one node.
 class YamlNode {
 public:
     enum class Kind : std::uint8_t { Mapping, Sequence, Scalar, Null };
 
-    YamlNode() : v_(std::in_place_index<3>) {}
-    YamlNode(YamlMapping m) : v_(std::in_place_index<0>, std::move(m)) {}
-    YamlNode(ItemArray s) : v_(std::in_place_index<1>, std::move(s)) {}
-    YamlNode(ScalarValue s) : v_(std::in_place_index<2>, std::move(s)) {}
+    YamlNode() noexcept { set_tag(Kind::Null); }
+    YamlNode(YamlMapping m) noexcept {
+        new (storage_) YamlMapping(std::move(m));
+        set_tag(Kind::Mapping);
+    }
+    YamlNode(ItemArray s) noexcept {
+        new (storage_) ItemArray(std::move(s));
+        set_tag(Kind::Sequence);
+    }
+    YamlNode(ScalarValue s) noexcept { new (storage_) ScalarValue(std::move(s)); }
+    YamlNode(const YamlNode& other) { construct_from(other); }
+    YamlNode(YamlNode&& other) noexcept { construct_from(std::move(other)); }
+    YamlNode& operator=(const YamlNode& other) {
+        if (this != &other) *this = YamlNode(other);
+        return *this;
+    }
+    YamlNode& operator=(YamlNode&& other) noexcept {
+        if (this != &other) {
+            destroy();
+            construct_from(std::move(other));
+        }
+        return *this;
+    }
+    ~YamlNode() { destroy(); }
     static YamlNode null() { return YamlNode(); }
 
-    Kind kind() const { return static_cast<Kind>(v_.index()); }
+    Kind kind() const noexcept {
+        const unsigned char tag = storage_[tag_byte];
+        return tag < other_tag ? Kind::Scalar : static_cast<Kind>(tag - other_tag);
+    }
     bool is_mapping() const { return kind() == Kind::Mapping; }
     bool is_sequence() const { return kind() == Kind::Sequence; }
     bool is_scalar() const { return kind() == Kind::Scalar; }
     bool is_null() const { return kind() == Kind::Null; }
 
-    const YamlMapping& as_mapping() const { return std::get<0>(v_); }
-    YamlMapping& as_mapping() { return std::get<0>(v_); }
-    const ItemArray& as_sequence() const { return std::get<1>(v_); }
-    ItemArray& as_sequence() { return std::get<1>(v_); }
-    const ScalarValue& as_scalar() const { return std::get<2>(v_); }
-    ScalarValue& as_scalar() { return std::get<2>(v_); }
+    // Access to the alternative that kind() names.
+    const YamlMapping& as_mapping() const { return *std::launder(reinterpret_cast<const YamlMapping*>(storage_)); }
+    YamlMapping& as_mapping() { return *std::launder(reinterpret_cast<YamlMapping*>(storage_)); }
+    const ItemArray& as_sequence() const { return *std::launder(reinterpret_cast<const ItemArray*>(storage_)); }
+    ItemArray& as_sequence() { return *std::launder(reinterpret_cast<ItemArray*>(storage_)); }
+    const ScalarValue& as_scalar() const { return *std::launder(reinterpret_cast<const ScalarValue*>(storage_)); }
+    ScalarValue& as_scalar() { return *std::launder(reinterpret_cast<ScalarValue*>(storage_)); }
 
 private:
-    std::variant<YamlMapping, ItemArray, ScalarValue, NullNode> v_;
+    static constexpr std::size_t tag_byte = 15;
+    static constexpr unsigned char other_tag = 0x10;  // plus Kind, for the non-scalar kinds
+    static_assert(sizeof(ScalarValue) == 16 && alignof(ScalarValue) <= 8);
+    static_assert(sizeof(YamlMapping) <= tag_byte && sizeof(ItemArray) <= tag_byte);
+
+    void set_tag(Kind k) noexcept { storage_[tag_byte] = static_cast<unsigned char>(other_tag + static_cast<unsigned>(k)); }
+    void construct_from(const YamlNode& other) {
+        switch (other.kind()) {
+            case Kind::Mapping: new (storage_) YamlMapping(other.as_mapping()); break;
+            case Kind::Sequence: new (storage_) ItemArray(other.as_sequence()); break;
+            case Kind::Scalar: new (storage_) ScalarValue(other.as_scalar()); return;
+            case Kind::Null: break;
+        }
+        set_tag(other.kind());
+    }
+    void construct_from(YamlNode&& other) noexcept {
+        switch (other.kind()) {
+            case Kind::Mapping: new (storage_) YamlMapping(std::move(other.as_mapping())); break;
+            case Kind::Sequence: new (storage_) ItemArray(std::move(other.as_sequence())); break;
+            case Kind::Scalar: new (storage_) ScalarValue(std::move(other.as_scalar())); return;
+            case Kind::Null: break;
+        }
+        set_tag(other.kind());
+    }
+    void destroy() noexcept {
+        switch (kind()) {
+            case Kind::Mapping: as_mapping().~YamlMapping(); break;
+            case Kind::Sequence: as_sequence().~ItemArray(); break;
+            case Kind::Scalar: as_scalar().~ScalarValue(); break;
+            case Kind::Null: break;
+        }
+        set_tag(Kind::Null);
+    }
+
+    alignas(8) unsigned char storage_[16];
 };
 
 // The value side of a mapping entry, and one sequence element: the comment lines
@@ -125,17 +194,36 @@ struct YamlItem {
     YamlNode node;
 };
 
+// Open-addressing index of entry positions + 1 (0 = free slot), with the seed of
+// its hash.
+struct MapIndex {
+    std::uint64_t seed = 0;
+    std::vector<std::uint32_t> slots;
+};
+
 struct MapData {
     std::vector<YamlMapping::Pair> entries;
-    // Open-addressing index of entry positions + 1 (0 = free slot); empty while the
-    // map is small enough for a linear scan.
-    std::vector<std::uint32_t> slots;
-    std::uint64_t seed = 0;
+    // Only maps too large for a linear scan have an index; most maps are small, so
+    // it costs them one pointer.
+    std::unique_ptr<MapIndex> index;
+
+    MapData() = default;
+    MapData(const MapData& other)
+        : entries(other.entries), index(other.index ? std::make_unique<MapIndex>(*other.index) : nullptr) {}
+    MapData(MapData&&) noexcept = default;
+    MapData& operator=(const MapData& other) {
+        if (this != &other) *this = MapData(other);
+        return *this;
+    }
+    MapData& operator=(MapData&&) noexcept = default;
 };
 
 // ---- inline operations ----
 
-inline ItemArray::ItemArray(std::vector<YamlItem> items) : items_(std::move(items)) {}
+// An empty sequence holds no storage at all.
+inline ItemArray::ItemArray(std::vector<YamlItem> items) {
+    if (!items.empty()) items_ = detail::Cow<std::vector<YamlItem>>(std::move(items));
+}
 inline std::size_t ItemArray::size() const { return items_.get() ? items_.get()->size() : 0; }
 inline const YamlItem& ItemArray::operator[](std::size_t i) const { return (*items_.get())[i]; }
 inline const YamlItem* ItemArray::begin() const { return items_.get() ? items_.get()->data() : nullptr; }

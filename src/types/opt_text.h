@@ -1,49 +1,71 @@
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "types/text_block.h"
+#include "types/text_view.h"
 
 namespace plovarn::types {
 
-// An optional text in one pointer: most entries carry no comment, and two
-// std::optional<std::string> would cost 80 bytes per entry. Absent and empty are
-// different states. Copies are deep.
+// An optional text in one pointer to one block: most entries carry no comment,
+// and those that do keep it for as long as the document lives. Absent and empty
+// are different states. Copies are deep.
 class OptText {
 public:
     OptText() = default;
-    OptText(std::string text) : text_(std::make_unique<std::string>(std::move(text))) {}
-    OptText(std::string_view text) : text_(std::make_unique<std::string>(text)) {}
-    OptText(const char* text) : text_(std::make_unique<std::string>(text)) {}
-    OptText(const OptText& other) : text_(other.text_ ? std::make_unique<std::string>(*other.text_) : nullptr) {}
-    OptText(OptText&&) noexcept = default;
+    OptText(std::string_view text) : block_(detail::text_block_new(text)) {}
+    OptText(const std::string& text) : OptText(std::string_view(text)) {}
+    OptText(const char* text) : OptText(std::string_view(text)) {}
+    OptText(const OptText& other) : block_(other.block_ ? detail::text_block_copy(other.block_) : nullptr) {}
+    OptText(OptText&& other) noexcept : block_(std::exchange(other.block_, nullptr)) {}
     OptText& operator=(const OptText& other) {
-        if (this != &other) text_ = other.text_ ? std::make_unique<std::string>(*other.text_) : nullptr;
+        if (this != &other) {
+            OptText copy(other);
+            std::swap(block_, copy.block_);
+        }
         return *this;
     }
-    OptText& operator=(OptText&&) noexcept = default;
-    OptText& operator=(std::string text) {
-        text_ = std::make_unique<std::string>(std::move(text));
+    OptText& operator=(OptText&& other) noexcept {
+        OptText moved(std::move(other));
+        std::swap(block_, moved.block_);
         return *this;
     }
+    OptText& operator=(std::string_view text) { return *this = OptText(text); }
+    OptText& operator=(const std::string& text) { return *this = OptText(text); }
+    OptText& operator=(const char* text) { return *this = OptText(text); }
+    ~OptText() { reset(); }
 
-    bool has_value() const { return text_ != nullptr; }
+    bool has_value() const { return block_ != nullptr; }
     explicit operator bool() const { return has_value(); }
-    const std::string& operator*() const { return *text_; }
-    std::string& operator*() { return *text_; }
-    const std::string* operator->() const { return text_.get(); }
-    std::string* operator->() { return text_.get(); }
-    void reset() { text_.reset(); }
+    // The text; only when has_value().
+    TextView operator*() const { return detail::text_block_view(block_); }
+
+    // Member access on the text, as on a pointer to it.
+    class Arrow {
+    public:
+        explicit Arrow(TextView v) : view_(v) {}
+        const TextView* operator->() const { return &view_; }
+
+    private:
+        TextView view_;
+    };
+    Arrow operator->() const { return Arrow(**this); }
+
+    void reset() noexcept {
+        if (block_) detail::text_block_delete(std::exchange(block_, nullptr));
+    }
 
     friend bool operator==(const OptText& a, const OptText& b) {
-        if (!a.text_ || !b.text_) return !a.text_ && !b.text_;
-        return *a.text_ == *b.text_;
+        if (!a.block_ || !b.block_) return !a.block_ && !b.block_;
+        return std::string_view(*a) == std::string_view(*b);
     }
-    friend bool operator==(const OptText& a, std::string_view b) { return a.text_ && *a.text_ == b; }
+    friend bool operator==(const OptText& a, std::string_view b) { return a.block_ && std::string_view(*a) == b; }
     friend bool operator==(const OptText& a, const char* b) { return a == std::string_view(b); }
 
 private:
-    std::unique_ptr<std::string> text_;
+    char* block_ = nullptr;
 };
 
 }  // namespace plovarn::types

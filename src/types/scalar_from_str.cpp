@@ -129,7 +129,7 @@ ScalarValue ScalarValue::from_str(std::string_view text) {
     if (text.size() == 1) {
         if (text[0] == '~') return make_null();
         if (is_digit(text[0])) return make_int(text[0] - '0');
-        return make_str(std::string(text));
+        return make_str(text);
     }
     if (text.size() <= 5) {
         if (auto word = match_word(text)) return std::move(*word);
@@ -151,7 +151,7 @@ ScalarValue ScalarValue::from_str(std::string_view text) {
     if (text.find_first_of(".eE") != std::string_view::npos) {
         if (auto v = parse_decimal_float(text)) return make_float(*v);
     }
-    return make_str(std::string(text));
+    return make_str(text);
 }
 
 }  // namespace plovarn::types

@@ -1,0 +1,160 @@
+// The compact storage of the tree: in-place and block strings, comment blocks,
+// the in-place node alternatives, the lazily built map index and trimming.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "types/node.h"
+
+using namespace plovarn::types;
+
+namespace {
+
+YamlNode str_node(std::string_view s) { return YamlNode(ScalarValue::make_str(s)); }
+
+std::string text_of(const YamlNode& n) { return std::string(n.as_scalar().as_str()); }
+
+}  // namespace
+
+TEST(ScalarStorage, StringsOnBothSidesOfTheInPlaceLimit) {
+    const std::size_t limit = ScalarValue::inline_capacity;
+    for (std::size_t n : {std::size_t{0}, std::size_t{1}, limit - 1, limit, limit + 1, std::size_t{1000}}) {
+        std::string text(n, 'x');
+        if (n > 0) text.back() = '\0';  // embedded NUL is kept, length is not a C string's
+        const ScalarValue v = ScalarValue::make_str(text);
+        ASSERT_TRUE(v.is_str()) << n;
+        EXPECT_EQ(v.as_str(), text) << n;
+        ScalarValue copy = v;
+        EXPECT_EQ(copy.as_str(), text) << n;
+        EXPECT_NE(copy.as_str().data(), v.as_str().data()) << n;  // a deep copy
+        ScalarValue moved = std::move(copy);
+        EXPECT_EQ(moved.as_str(), text) << n;
+        EXPECT_TRUE(copy.is_null()) << n;  // a moved-from value is a valid Null
+    }
+}
+
+TEST(ScalarStorage, AssignmentAcrossKindsReleasesAndKeeps) {
+    ScalarValue v = ScalarValue::make_str(std::string(100, 'a'));
+    v = ScalarValue::make_int(std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(v.as_int(), std::numeric_limits<std::int64_t>::min());
+    v = ScalarValue::make_float(-0.0);
+    EXPECT_TRUE(v.is_float() && std::signbit(v.as_float()));
+    v = ScalarValue::make_bool(true);
+    EXPECT_TRUE(v.is_bool() && v.as_bool());
+    const ScalarValue long_str = ScalarValue::make_str(std::string(40, 'b'));
+    v = long_str;
+    v = v;  // self-assignment keeps the text
+    EXPECT_EQ(v.as_str(), std::string(40, 'b'));
+    EXPECT_EQ(long_str.as_str(), std::string(40, 'b'));
+}
+
+TEST(NodeStorage, EveryKindSurvivesCopyMoveAndReassignment) {
+    YamlMapping m;
+    m.insert_full("k", YamlEntry{"above", {}, str_node("a fairly long string value")});
+    std::vector<YamlItem> items;
+    items.push_back(YamlItem{{}, "beside", YamlNode(ScalarValue::make_float(1.5))});
+    std::vector<YamlNode> nodes;
+    nodes.emplace_back(m);
+    nodes.emplace_back(ItemArray(items));
+    nodes.emplace_back(ScalarValue::make_null());  // Scalar holding Null, not the Null node
+    nodes.emplace_back(ScalarValue::make_str("short"));
+    nodes.push_back(YamlNode::null());
+    const std::vector<YamlNode::Kind> kinds = {YamlNode::Kind::Mapping, YamlNode::Kind::Sequence,
+                                               YamlNode::Kind::Scalar, YamlNode::Kind::Scalar, YamlNode::Kind::Null};
+    const std::vector<YamlNode> copies = nodes;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        EXPECT_EQ(copies[i].kind(), kinds[i]) << i;
+        // Overwrite every node with every other kind, by copy and by move.
+        for (std::size_t j = 0; j < nodes.size(); ++j) {
+            YamlNode target = copies[i];
+            target = copies[j];
+            EXPECT_EQ(target.kind(), kinds[j]) << i << "<-" << j;
+            YamlNode source = copies[i];
+            target = std::move(source);
+            EXPECT_EQ(target.kind(), kinds[i]) << i << "<-" << j;
+        }
+    }
+    EXPECT_TRUE(copies[2].as_scalar().is_null());
+    EXPECT_EQ(text_of(copies[3]), "short");
+    EXPECT_EQ(text_of(copies[0].as_mapping().at(0).second.node), "a fairly long string value");
+    EXPECT_EQ(*copies[1].as_sequence()[0].comment_inline, "beside");
+}
+
+TEST(CommentStorage, TextsAreExactAndIndependent) {
+    OptText a(std::string("line one\nline two"));
+    OptText b = a;
+    EXPECT_EQ(*b, "line one\nline two");
+    EXPECT_EQ(b->size(), 17u);
+    b = std::string("other");
+    EXPECT_EQ(a, "line one\nline two");
+    EXPECT_EQ(*a + "\n" + *b, "line one\nline two\nother");
+    OptText moved = std::move(a);
+    EXPECT_FALSE(a.has_value());
+    EXPECT_EQ(moved, "line one\nline two");
+    moved = moved;
+    EXPECT_EQ(moved, "line one\nline two");
+    moved.reset();
+    EXPECT_FALSE(moved.has_value());
+    EXPECT_EQ(moved, OptText());
+    EXPECT_FALSE(moved == OptText(""));
+}
+
+TEST(MapIndex, LookupsHoldAcrossGrowthAndShrinkingBelowTheScanLimit) {
+    YamlMapping m;
+    auto key = [](int i) { return "key" + std::to_string(i); };
+    for (int i = 0; i < 40; ++i) m.insert_full(key(i), YamlEntry{{}, {}, YamlNode(ScalarValue::make_int(i))});
+    // Down to a size that is scanned, then past the limit again.
+    for (int i = 0; i < 36; ++i) ASSERT_TRUE(m.shift_remove(key(i)).has_value()) << i;
+    for (int i = 36; i < 40; ++i) EXPECT_EQ(m.get_index_of(key(i)), static_cast<std::size_t>(i - 36));
+    for (int i = 100; i < 120; ++i) m.insert_full(key(i), YamlEntry{});
+    ASSERT_EQ(m.size(), 24u);
+    const YamlMapping copy = m;
+    for (std::size_t i = 0; i < m.size(); ++i) {
+        EXPECT_EQ(m.get_index_of(m.at(i).first), i);
+        EXPECT_EQ(copy.get_index_of(copy.at(i).first), i);
+    }
+    EXPECT_FALSE(m.get_index_of("key0").has_value());
+    EXPECT_FALSE(copy.get_index_of("KEY36").has_value());
+}
+
+TEST(TrimCapacity, KeepsContentsAndLeavesSharedLevelsShared) {
+    YamlMapping inner;
+    for (int i = 0; i < 5; ++i) inner.insert_full("i" + std::to_string(i), YamlEntry{{}, "c", str_node("v")});
+    std::vector<YamlItem> items(3, YamlItem{"b", {}, YamlNode(inner)});
+    YamlMapping outer;
+    outer.insert_full("seq", YamlEntry{{}, {}, YamlNode(ItemArray(std::move(items)))});
+    outer.insert_full("map", YamlEntry{{}, {}, YamlNode(inner)});
+    YamlNode root(outer);
+    const YamlNode before = root;  // shares every level with root
+    trim_capacity(root);
+    const YamlMapping& r = root.as_mapping();
+    ASSERT_EQ(r.size(), 2u);
+    const ItemArray& seq = r.at(0).second.node.as_sequence();
+    ASSERT_EQ(seq.size(), 3u);
+    EXPECT_EQ(seq[2].node.as_mapping().size(), 5u);
+    EXPECT_EQ(*seq[2].node.as_mapping().at(4).second.comment_inline, "c");
+    // Nothing was cloned: both trees still read the same storage.
+    EXPECT_EQ(before.as_mapping().begin(), r.begin());
+    EXPECT_EQ(before.as_mapping().at(0).second.node.as_sequence().begin(), seq.begin());
+
+    // A tree of its own is trimmed in place and reads the same afterwards.
+    YamlNode own(outer);
+    own.as_mapping().entry_mut(1).comment_inline = std::string("mine");
+    trim_capacity(own);
+    EXPECT_EQ(*own.as_mapping().at(1).second.comment_inline, "mine");
+    EXPECT_EQ(own.as_mapping().at(0).second.node.as_sequence().size(), 3u);
+    EXPECT_FALSE(outer.at(1).second.comment_inline.has_value());
+}
+
+TEST(ItemStorage, EmptySequencesStayUsable) {
+    ItemArray empty{std::vector<YamlItem>{}};
+    EXPECT_TRUE(empty.empty());
+    EXPECT_EQ(empty.begin(), empty.end());
+    empty.push_back(YamlItem{{}, {}, str_node("x")});
+    EXPECT_EQ(empty.size(), 1u);
+}
