@@ -36,8 +36,7 @@ std::expected<MarkedEvent, ScanError> Parser::next_event() {
     return r;
 }
 
-std::expected<scanner::Token*, ScanError> Parser::peek_token() {
-    if (has_token_) return token_;
+std::expected<scanner::Token*, ScanError> Parser::pull_token() {
     for (;;) {
         auto next = scanner_.peek_token();
         if (!next) return std::unexpected(std::move(next.error()));

@@ -41,7 +41,12 @@ private:
     using Marker = scanner::Marker;
 
     Result dispatch();
-    std::expected<Token*, scanner::ScanError> peek_token();
+    std::expected<Token*, scanner::ScanError> peek_token() {
+        if (has_token_) return token_;
+        return pull_token();
+    }
+    // Takes comments off the scanner up to the next other token.
+    std::expected<Token*, scanner::ScanError> pull_token();
     // Takes the peeked token; it stays readable until the next peek_token.
     void skip() {
         has_token_ = false;

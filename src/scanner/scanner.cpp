@@ -20,9 +20,7 @@ std::expected<Token, ScanError> Scanner::next_token() {
     return token;
 }
 
-std::expected<Token*, ScanError> Scanner::peek_token() {
-    if (token_ready_) [[likely]]
-        return &tokens_.front();
+std::expected<Token*, ScanError> Scanner::peek_token_slow() {
     if (stored_error_) return std::unexpected(*stored_error_);
     if (stream_ended_) return std::unexpected(ScanError::make(mark_, "unexpected eof"));
     if (auto r = ensure_token_ready(); !r) {
@@ -35,13 +33,6 @@ std::expected<Token*, ScanError> Scanner::peek_token() {
         return std::unexpected(*stored_error_);
     }
     return &tokens_.front();
-}
-
-void Scanner::pop_token() {
-    if (tokens_.front().type == TokenType::StreamEnd) stream_ended_ = true;
-    tokens_.pop_front();
-    token_ready_ = false;
-    ++tokens_taken_;
 }
 
 // Tokens may not leave the queue while a simple key that would be inserted in

@@ -30,8 +30,17 @@ public:
     // The token stays valid, and may be emptied by the caller, until the next
     // peek_token; pop_token must follow a successful peek_token. A Comment token
     // carries its text in `source` only, a view into the scanned text.
-    std::expected<Token*, ScanError> peek_token();
-    void pop_token();
+    std::expected<Token*, ScanError> peek_token() {
+        if (token_ready_) [[likely]]
+            return &tokens_.front();
+        return peek_token_slow();
+    }
+    void pop_token() {
+        if (tokens_.front().type == TokenType::StreamEnd) stream_ended_ = true;
+        tokens_.pop_front();
+        token_ready_ = false;
+        ++tokens_taken_;
+    }
 
 private:
     using Status = std::expected<void, ScanError>;
@@ -53,6 +62,8 @@ private:
         bool found_spaces = false;
     };
     enum class Chomping : std::uint8_t { Strip, Clip, Keep };
+
+    std::expected<Token*, ScanError> peek_token_slow();
 
     // Lookahead ring and cursor.
     void fill_lookahead(unsigned n) {
