@@ -116,7 +116,7 @@ void walk(Stats& s, const YamlNode& n) {
         if (n.as_scalar().is_str()) {
             ++s.strs;
             s.str_bytes += n.as_scalar().as_str().size();
-            s.long_strs += n.as_scalar().as_str().size() > 15;
+            s.long_strs += n.as_scalar().as_str().size() > ScalarValue::inline_capacity;
         }
     } else {
         ++s.nulls;
@@ -165,9 +165,9 @@ int main(int argc, char** argv) {
     std::printf("%zu files (%zu failed), %zu documents\n", texts.size(), failures, docs);
     std::printf("retained: %zu bytes in %zu blocks (usable); mallinfo2 in use +%zu\n", live_bytes - bytes0,
                 live_count - count0, after.uordblks - before.uordblks);
-    std::printf("maps %zu entries %zu | seqs %zu items %zu | scalars %zu strs %zu (long %zu, %zu B) nulls %zu\n",
+    std::printf("maps %zu entries %zu | seqs %zu items %zu | scalars %zu strs %zu (in blocks %zu, %zu B) nulls %zu\n",
                 s.maps, s.entries, s.seqs, s.items, s.scalars, s.strs, s.long_strs, s.str_bytes, s.nulls);
-    std::printf("keys %zu (long %zu, %zu B) | comments %zu, %zu lines, %zu B\n", s.keys, s.long_keys,
+    std::printf("keys %zu (past SSO %zu, %zu B) | comments %zu, %zu lines, %zu B\n", s.keys, s.long_keys,
                 s.key_bytes, s.comments, s.comment_lines, s.comment_bytes);
     std::printf("sizeof node %zu entry %zu pair %zu item %zu scalar %zu opttext %zu\n", sizeof(YamlNode),
                 sizeof(YamlEntry), sizeof(YamlMapping::Pair), sizeof(YamlItem), sizeof(ScalarValue),
