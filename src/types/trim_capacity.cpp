@@ -1,5 +1,6 @@
 // Trimming a finished tree: the builder grows every level by doubling, which
-// leaves a loaded document holding up to twice the entries it has.
+// leaves a loaded document holding up to twice the entries it has, and keys
+// keep the capacity their text was scanned into.
 
 #include <vector>
 
@@ -19,8 +20,11 @@ void trim_capacity(YamlNode& root) {
             if (data.empty() || data.shared()) continue;
             auto& entries = data.mut().entries;
             entries.shrink_to_fit();
-            for (auto& pair : entries)
+            for (auto& pair : entries) {
+                // Keys come from the reader's growing buffers too.
+                pair.first.shrink_to_fit();
                 if (pair.second.node.is_mapping() || pair.second.node.is_sequence()) pending.push_back(&pair.second.node);
+            }
         } else if (node->is_sequence()) {
             auto& items_handle = node->as_sequence().items_;
             if (items_handle.empty() || items_handle.shared()) continue;
