@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "corpus_files.h"
 
 #include "builder/parse_str.h"
 
@@ -17,19 +17,8 @@ namespace fs = std::filesystem;
 int main(int argc, char** argv) {
     const fs::path dir = argc > 1 ? argv[1] : "../shared/corpus";
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 20;
-    std::vector<std::string> texts;
-    std::size_t bytes = 0;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it); it.increment(ec)) {
-        if (!it->is_regular_file()) continue;
-        const auto ext = it->path().extension();
-        if (ext != ".yaml" && ext != ".yml") continue;
-        std::ifstream in(it->path(), std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        bytes += ss.str().size();
-        texts.push_back(std::move(ss).str());
-    }
+    const std::vector<std::string> texts = read_corpus(dir);
+    const std::size_t bytes = total_size(texts);
     if (texts.empty() || rounds < 1) {
         std::fprintf(stderr, "no .yaml/.yml files under %s\n", dir.c_str());
         return 1;

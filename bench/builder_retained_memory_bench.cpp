@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "builder/parse_str.h"
+#include "corpus_files.h"
 
 namespace fs = std::filesystem;
 using namespace plovarn::types;
@@ -127,16 +128,7 @@ void walk(Stats& s, const YamlNode& n) {
 
 int main(int argc, char** argv) {
     const fs::path dir = argc > 1 ? argv[1] : "../shared/corpus";
-    std::vector<std::string> texts;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::end(it); it.increment(ec)) {
-        const auto ext = it->path().extension();
-        if (!it->is_regular_file() || (ext != ".yaml" && ext != ".yml")) continue;
-        std::ifstream in(it->path(), std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        texts.push_back(ss.str());
-    }
+    const std::vector<std::string> texts = read_corpus(dir);
     std::vector<std::vector<YamlNode>> kept;
     kept.reserve(texts.size());
     const std::size_t bytes0 = live_bytes, count0 = live_count;

@@ -16,6 +16,7 @@
 #include "types/node.h"
 
 #include "builder/parse_str.h"
+#include "corpus_files.h"
 
 namespace fs = std::filesystem;
 
@@ -26,15 +27,10 @@ int main(int argc, char** argv) {
 
     std::vector<std::vector<plovarn::types::YamlNode>> trees;
     std::size_t input_bytes = 0;
-    for (const auto& e : fs::recursive_directory_iterator(dir)) {
-        const auto ext = e.path().extension();
-        if (!e.is_regular_file() || (ext != ".yaml" && ext != ".yml")) continue;
-        std::ifstream in(e.path(), std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        auto docs = plovarn::builder::parse_str(ss.str());
+    for (const std::string& text : read_corpus(dir)) {
+        auto docs = plovarn::builder::parse_str(text);
         if (!docs) continue;
-        input_bytes += ss.str().size();
+        input_bytes += text.size();
         trees.push_back(std::move(*docs));
     }
 
