@@ -2,8 +2,9 @@
 
 #include "emitter/scalar_text.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "types/number_text.h"
 
 namespace plovarn::emitter {
 namespace {
@@ -59,11 +60,7 @@ void append_string(std::string& out, std::string_view text, Position where) {
     }
 }
 
-void append_int(std::string& out, std::int64_t value) {
-    char buf[24];
-    auto res = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, res.ptr);
-}
+void append_int(std::string& out, std::int64_t value) { types::append_int_text(out, value); }
 
 void append_float(std::string& out, double value) {
     if (std::isnan(value)) {
@@ -74,37 +71,10 @@ void append_float(std::string& out, double value) {
         out.append(value > 0 ? ".inf" : "-.inf");
         return;
     }
-    // The shortest digits that read back as the same double, from the scientific
-    // form, laid out positionally: zeros fill up to the point, never an exponent.
-    char buf[32];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
-    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
-    if (sci.front() == '-') {
-        out.push_back('-');
-        sci.remove_prefix(1);
-    }
-    const std::size_t e = sci.find('e');
-    int exponent = 0;
-    std::from_chars(sci.data() + e + (sci[e + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
-    char digits[20];
-    std::size_t count = 0;
-    for (char c : sci.substr(0, e))
-        if (c != '.') digits[count++] = c;
-    const std::string_view d(digits, count);
-    const long point = exponent + 1;  // digits before the decimal point
-    if (point <= 0) {
-        out.append("0.");
-        out.append(static_cast<std::size_t>(-point), '0');
-        out.append(d);
-    } else if (static_cast<std::size_t>(point) >= count) {
-        out.append(d);
-        out.append(static_cast<std::size_t>(point) - count, '0');
-        out.append(".0");
-    } else {
-        out.append(d.substr(0, static_cast<std::size_t>(point)));
-        out.push_back('.');
-        out.append(d.substr(static_cast<std::size_t>(point)));
-    }
+    // A float keeps a point, so that it reads back as a float.
+    const std::size_t start = out.size();
+    types::append_positional_float(out, value);
+    if (out.find('.', start) == std::string::npos) out.append(".0");
 }
 
 std::size_t written_char_count(std::string_view text, Position where) {

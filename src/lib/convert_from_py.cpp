@@ -221,7 +221,7 @@ std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth);
 // The parent dict's value for `key`, left empty when the dict lacks it; false
 // with an exception set when the lookup fails. `pos` walks the dict alongside
 // inner: while the next dict entry holds the same key, no key object is made.
-[[gnu::noinline]] bool parent_value(PyObject* dict, const std::string& key, Py_ssize_t& pos, PyRef& value) {
+[[gnu::noinline]] bool parent_value(PyObject* dict, std::string_view key, Py_ssize_t& pos, PyRef& value) {
     PyObject* dict_key = nullptr;
     PyObject* dict_value = nullptr;
     Py_ssize_t next = pos;
@@ -270,7 +270,7 @@ std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth);
         PyRef value;
         if (!parent_value(obj, key, pos, value)) return std::nullopt;
         if (!value) {
-            missing.push_back(key);
+            missing.push_back(std::string(key.text()));
             continue;
         }
         if (same_scalar(value.get(), entry.node)) continue;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "lib/escaped_code_points.h"
+#include "types/number_text.h"
 
 namespace plovarn {
 namespace {
@@ -121,35 +122,7 @@ void append_float(std::string& out, double value) {
         out += value < 0 ? "-inf" : "inf";
         return;
     }
-    // The shortest digits that read back as the same double come from the
-    // scientific form ("d.ddde-XX"); they are then placed around the decimal point,
-    // padded with zeros, never with an exponent.
-    char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
-    const char* p = buf;
-    if (*p == '-') {
-        out += '-';
-        ++p;
-    }
-    char digits[24];
-    std::size_t n = 0;
-    for (; p < res.ptr && *p != 'e'; ++p)
-        if (*p != '.') digits[n++] = *p;
-    int exponent = 0;
-    std::from_chars(p + 1 + (p[1] == '+'), res.ptr, exponent);
-    const long point = static_cast<long>(exponent) + 1;  // digits before the decimal point
-    if (point <= 0) {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-point), '0');
-        out.append(digits, n);
-    } else if (static_cast<std::size_t>(point) >= n) {
-        out.append(digits, n);
-        out.append(static_cast<std::size_t>(point) - n, '0');
-    } else {
-        out.append(digits, static_cast<std::size_t>(point));
-        out += '.';
-        out.append(digits + point, n - static_cast<std::size_t>(point));
-    }
+    types::append_positional_float(out, value);
 }
 
 void append_node_repr(std::string& out, const types::YamlNode& node) {

@@ -7,23 +7,41 @@
 namespace plovarn::types {
 
 void ItemArray::insert(std::size_t pos, YamlItem item) {
-    auto& items = items_.mut();
+    auto& items = data_.mut().items;
     items.insert(items.begin() + static_cast<std::ptrdiff_t>(std::min(pos, items.size())), std::move(item));
 }
 
 YamlItem ItemArray::remove(std::size_t pos) {
-    auto& items = items_.mut();
+    auto& items = data_.mut().items;
     YamlItem out = std::move(items[pos]);
     items.erase(items.begin() + static_cast<std::ptrdiff_t>(pos));
     return out;
 }
 
 void ItemArray::reverse() {
-    if (size() > 1) std::reverse(items_.mut().begin(), items_.mut().end());
+    if (size() > 1) std::reverse(data_.mut().items.begin(), data_.mut().items.end());
 }
 
-void ItemArray::clear() { items_ = detail::Cow<std::vector<YamlItem>>(); }
+void ItemArray::clear() {
+    if (data_.empty()) return;
+    if (props()) data_.mut().items.clear();
+    else data_ = detail::Cow<SeqData>();
+}
 
-void ItemArray::reserve(std::size_t n) { items_.mut().reserve(n); }
+void ItemArray::reserve(std::size_t n) { data_.mut().items.reserve(n); }
+
+std::vector<YamlItem> ItemArray::take_all() {
+    if (data_.empty()) return {};
+    if (!props()) return std::move(data_.take().items);
+    return std::exchange(data_.mut().items, {});
+}
+
+void ItemArray::set_props(NodeProps props) {
+    if (props.empty()) {
+        if (this->props()) data_.mut().props = detail::Cow<NodeProps>();
+        return;
+    }
+    data_.mut().props = detail::Cow<NodeProps>(std::move(props));
+}
 
 }  // namespace plovarn::types

@@ -108,7 +108,7 @@ std::optional<std::size_t> YamlMapping::get_index_of(std::string_view key) const
     return lookup(*d, key);
 }
 
-std::pair<std::size_t, std::optional<YamlEntry>> YamlMapping::insert_full(std::string key, YamlEntry entry) {
+std::pair<std::size_t, std::optional<YamlEntry>> YamlMapping::insert_full(KeyText key, YamlEntry entry) {
     if (auto i = get_index_of(key)) {
         YamlEntry& slot = data_.mut().entries[*i].second;
         std::optional<YamlEntry> previous(std::move(slot));
@@ -134,8 +134,22 @@ std::optional<YamlMapping::Pair> YamlMapping::shift_remove(std::string_view key)
 void YamlMapping::reserve(std::size_t n) { data_.mut().entries.reserve(n); }
 
 std::vector<YamlMapping::Pair> YamlMapping::take_all() {
-    MapData d = data_.take();
-    return std::move(d.entries);
+    if (data_.empty()) return {};
+    if (!props()) {
+        MapData d = data_.take();
+        return std::move(d.entries);
+    }
+    MapData& d = data_.mut();
+    d.index.reset();
+    return std::exchange(d.entries, {});
+}
+
+void YamlMapping::set_props(NodeProps props) {
+    if (props.empty()) {
+        if (this->props()) data_.mut().props = detail::Cow<NodeProps>();
+        return;
+    }
+    data_.mut().props = detail::Cow<NodeProps>(std::move(props));
 }
 
 }  // namespace plovarn::types

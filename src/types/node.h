@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -16,14 +17,17 @@
 #include <vector>
 
 #include "types/cow.h"
+#include "types/key_text.h"
 #include "types/opt_text.h"
 #include "types/scalar_value.h"
+#include "types/source_form.h"
 
 namespace plovarn::types {
 
 struct YamlEntry;
 struct YamlItem;
 struct MapData;
+struct SeqData;
 class YamlNode;
 
 // Drops the spare capacity of every level of the tree that is not shared with
@@ -51,24 +55,28 @@ public:
     void reserve(std::size_t n);
     // Whole-level write access, for reordering in place.
     std::vector<YamlItem>& items_mut();
-    // All items, leaving the array empty.
+    // All items, leaving the array empty; its anchor and tag stay.
     std::vector<YamlItem> take_all();
+
+    // Anchor and tag written in front of the sequence; null when it has none.
+    const NodeProps* props() const;
+    void set_props(NodeProps props);
 
 private:
     friend void trim_capacity(YamlNode& root);
-    detail::Cow<std::vector<YamlItem>> items_;
+    detail::Cow<SeqData> data_;
 };
 
 // The tree mapping: text keys to entries, in insertion order, with a hash index.
 class YamlMapping {
 public:
-    using Pair = std::pair<std::string, YamlEntry>;
+    using Pair = std::pair<KeyText, YamlEntry>;
 
     YamlMapping() = default;  // `new`: no entries; a hash seed is drawn once an index is needed
 
     // Appends a new key, or replaces the entry of an existing key in place and
     // hands back the old one (the stored key and its position stay).
-    std::pair<std::size_t, std::optional<YamlEntry>> insert_full(std::string key, YamlEntry entry);
+    std::pair<std::size_t, std::optional<YamlEntry>> insert_full(KeyText key, YamlEntry entry);
     std::optional<std::size_t> get_index_of(std::string_view key) const;
     // Removes a key; later entries move down one position.
     std::optional<Pair> shift_remove(std::string_view key);
@@ -82,8 +90,12 @@ public:
     const Pair* end() const;
 
     void reserve(std::size_t n);
-    // All pairs in index order, leaving the map empty.
+    // All pairs in index order, leaving the map empty; its anchor and tag stay.
     std::vector<Pair> take_all();
+
+    // Anchor and tag written in front of the mapping; null when it has none.
+    const NodeProps* props() const;
+    void set_props(NodeProps props);
 
 private:
     friend void trim_capacity(YamlNode& root);
@@ -93,13 +105,18 @@ private:
 struct NullNode {};
 
 // Sixteen bytes: the alternative lives in place, and which one it is is told by
-// the last byte, which a Scalar's own kind occupies (0 to 4) and the others mark
-// with a tag of their own. Every entry and item of a tree holds one node.
+// the last byte, which a Scalar's own kind and style occupy (below 0x80) and the
+// others mark with a tag of their own. Every entry and item of a tree holds one
+// node. The Null alternative stands where the text had an alias, and keeps the
+// alias name so that the writer can give it back.
 class YamlNode {
 public:
     enum class Kind : std::uint8_t { Mapping, Sequence, Scalar, Null };
 
-    YamlNode() noexcept { set_tag(Kind::Null); }
+    YamlNode() noexcept {
+        put_alias(nullptr);
+        set_tag(Kind::Null);
+    }
     YamlNode(YamlMapping m) noexcept {
         new (storage_) YamlMapping(std::move(m));
         set_tag(Kind::Mapping);
@@ -124,6 +141,11 @@ public:
     }
     ~YamlNode() { destroy(); }
     static YamlNode null() { return YamlNode(); }
+    static YamlNode alias(std::string_view name) {
+        YamlNode n;
+        if (!name.empty()) n.put_alias(detail::text_block_new(name));
+        return n;
+    }
 
     Kind kind() const noexcept {
         const unsigned char tag = storage_[tag_byte];
@@ -141,20 +163,36 @@ public:
     ItemArray& as_sequence() { return *std::launder(reinterpret_cast<ItemArray*>(storage_)); }
     const ScalarValue& as_scalar() const { return *std::launder(reinterpret_cast<const ScalarValue*>(storage_)); }
     ScalarValue& as_scalar() { return *std::launder(reinterpret_cast<ScalarValue*>(storage_)); }
+    // The name of the alias a Null node stands for; empty for a plain null.
+    std::string_view alias_name() const {
+        const char* block = alias_block();
+        return block ? detail::text_block_view(block) : std::string_view();
+    }
 
 private:
     static constexpr std::size_t tag_byte = 15;
-    static constexpr unsigned char other_tag = 0x10;  // plus Kind, for the non-scalar kinds
+    static constexpr unsigned char other_tag = 0x80;  // plus Kind, for the non-scalar kinds
     static_assert(sizeof(ScalarValue) == 16 && alignof(ScalarValue) <= 8);
     static_assert(sizeof(YamlMapping) <= tag_byte && sizeof(ItemArray) <= tag_byte);
 
     void set_tag(Kind k) noexcept { storage_[tag_byte] = static_cast<unsigned char>(other_tag + static_cast<unsigned>(k)); }
+    // A Null node keeps its alias name in one text block, or none.
+    const char* alias_block() const noexcept {
+        const char* block;
+        std::memcpy(&block, storage_, sizeof block);
+        return block;
+    }
+    void put_alias(const char* block) noexcept { std::memcpy(storage_, &block, sizeof block); }
     void construct_from(const YamlNode& other) {
         switch (other.kind()) {
             case Kind::Mapping: new (storage_) YamlMapping(other.as_mapping()); break;
             case Kind::Sequence: new (storage_) ItemArray(other.as_sequence()); break;
             case Kind::Scalar: new (storage_) ScalarValue(other.as_scalar()); return;
-            case Kind::Null: break;
+            case Kind::Null: {
+                const char* block = other.alias_block();
+                put_alias(block ? detail::text_block_copy(block) : nullptr);
+                break;
+            }
         }
         set_tag(other.kind());
     }
@@ -163,7 +201,10 @@ private:
             case Kind::Mapping: new (storage_) YamlMapping(std::move(other.as_mapping())); break;
             case Kind::Sequence: new (storage_) ItemArray(std::move(other.as_sequence())); break;
             case Kind::Scalar: new (storage_) ScalarValue(std::move(other.as_scalar())); return;
-            case Kind::Null: break;
+            case Kind::Null:
+                put_alias(other.alias_block());
+                other.put_alias(nullptr);
+                break;
         }
         set_tag(other.kind());
     }
@@ -172,8 +213,11 @@ private:
             case Kind::Mapping: as_mapping().~YamlMapping(); break;
             case Kind::Sequence: as_sequence().~ItemArray(); break;
             case Kind::Scalar: as_scalar().~ScalarValue(); break;
-            case Kind::Null: break;
+            case Kind::Null:
+                if (const char* block = alias_block()) detail::text_block_delete(const_cast<char*>(block));
+                break;
         }
+        put_alias(nullptr);
         set_tag(Kind::Null);
     }
 
@@ -206,10 +250,13 @@ struct MapData {
     // Only maps too large for a linear scan have an index; most maps are small, so
     // it costs them one pointer.
     std::unique_ptr<MapIndex> index;
+    detail::Cow<NodeProps> props;
 
     MapData() = default;
     MapData(const MapData& other)
-        : entries(other.entries), index(other.index ? std::make_unique<MapIndex>(*other.index) : nullptr) {}
+        : entries(other.entries),
+          index(other.index ? std::make_unique<MapIndex>(*other.index) : nullptr),
+          props(other.props) {}
     MapData(MapData&&) noexcept = default;
     MapData& operator=(const MapData& other) {
         if (this != &other) *this = MapData(other);
@@ -218,20 +265,28 @@ struct MapData {
     MapData& operator=(MapData&&) noexcept = default;
 };
 
+struct SeqData {
+    std::vector<YamlItem> items;
+    detail::Cow<NodeProps> props;
+};
+
 // ---- inline operations ----
 
 // An empty sequence holds no storage at all.
 inline ItemArray::ItemArray(std::vector<YamlItem> items) {
-    if (!items.empty()) items_ = detail::Cow<std::vector<YamlItem>>(std::move(items));
+    if (!items.empty()) data_ = detail::Cow<SeqData>(SeqData{std::move(items), {}});
 }
-inline std::size_t ItemArray::size() const { return items_.get() ? items_.get()->size() : 0; }
-inline const YamlItem& ItemArray::operator[](std::size_t i) const { return (*items_.get())[i]; }
-inline const YamlItem* ItemArray::begin() const { return items_.get() ? items_.get()->data() : nullptr; }
-inline const YamlItem* ItemArray::end() const { return items_.get() ? items_.get()->data() + items_.get()->size() : nullptr; }
-inline YamlItem& ItemArray::at_mut(std::size_t i) { return items_.mut()[i]; }
-inline void ItemArray::push_back(YamlItem item) { items_.mut().push_back(std::move(item)); }
-inline std::vector<YamlItem>& ItemArray::items_mut() { return items_.mut(); }
-inline std::vector<YamlItem> ItemArray::take_all() { return items_.take(); }
+inline std::size_t ItemArray::size() const { return data_.get() ? data_.get()->items.size() : 0; }
+inline const YamlItem& ItemArray::operator[](std::size_t i) const { return data_.get()->items[i]; }
+inline const YamlItem* ItemArray::begin() const { return data_.get() ? data_.get()->items.data() : nullptr; }
+inline const YamlItem* ItemArray::end() const {
+    return data_.get() ? data_.get()->items.data() + data_.get()->items.size() : nullptr;
+}
+inline YamlItem& ItemArray::at_mut(std::size_t i) { return data_.mut().items[i]; }
+inline void ItemArray::push_back(YamlItem item) { data_.mut().items.push_back(std::move(item)); }
+inline std::vector<YamlItem>& ItemArray::items_mut() { return data_.mut().items; }
+inline const NodeProps* ItemArray::props() const { return data_.get() ? data_.get()->props.get() : nullptr; }
+inline const NodeProps* YamlMapping::props() const { return data_.get() ? data_.get()->props.get() : nullptr; }
 
 inline std::size_t YamlMapping::size() const { return data_.get() ? data_.get()->entries.size() : 0; }
 inline const YamlMapping::Pair& YamlMapping::at(std::size_t i) const { return data_.get()->entries[i]; }
@@ -243,6 +298,14 @@ inline const YamlMapping::Pair* YamlMapping::end() const {
 inline const YamlEntry* YamlMapping::find(std::string_view key) const {
     auto i = get_index_of(key);
     return i ? &at(*i).second : nullptr;
+}
+
+// Stores `next` in `slot`, unless both are scalars of the same value: then the
+// stored one stays, with the form it was written in. A program that assigns a
+// value back unchanged does not change how it is written.
+inline void replace_value(YamlNode& slot, YamlNode next) {
+    if (slot.is_scalar() && next.is_scalar() && slot.as_scalar().same_value(next.as_scalar())) return;
+    slot = std::move(next);
 }
 
 // Deepest nesting of collections the reader builds and the module converts; keeps

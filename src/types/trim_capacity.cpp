@@ -1,6 +1,5 @@
 // Trimming a finished tree: the builder grows every level by doubling, which
-// leaves a loaded document holding up to twice the entries it has, and keys
-// keep the capacity their text was scanned into.
+// leaves a loaded document holding up to twice the entries it has.
 
 #include <vector>
 
@@ -20,15 +19,12 @@ void trim_capacity(YamlNode& root) {
             if (data.empty() || data.shared()) continue;
             auto& entries = data.mut().entries;
             entries.shrink_to_fit();
-            for (auto& pair : entries) {
-                // Keys come from the reader's growing buffers too.
-                pair.first.shrink_to_fit();
+            for (auto& pair : entries)
                 if (pair.second.node.is_mapping() || pair.second.node.is_sequence()) pending.push_back(&pair.second.node);
-            }
         } else if (node->is_sequence()) {
-            auto& items_handle = node->as_sequence().items_;
-            if (items_handle.empty() || items_handle.shared()) continue;
-            auto& items = items_handle.mut();
+            auto& data = node->as_sequence().data_;
+            if (data.empty() || data.shared()) continue;
+            auto& items = data.mut().items;
             items.shrink_to_fit();
             for (auto& item : items)
                 if (item.node.is_mapping() || item.node.is_sequence()) pending.push_back(&item.node);
