@@ -3,20 +3,47 @@
 #include <type_traits>
 #include <utility>
 
+#include "types/number_text.h"
+
 namespace plovarn::builder {
 
 using scanner::ScalarStyle;
 
 namespace {
 
+types::SourceStyle source_style(ScalarStyle style) {
+    switch (style) {
+        case ScalarStyle::Plain: return types::SourceStyle::Plain;
+        case ScalarStyle::SingleQuoted: return types::SourceStyle::SingleQuoted;
+        case ScalarStyle::DoubleQuoted: return types::SourceStyle::DoubleQuoted;
+        case ScalarStyle::Literal: return types::SourceStyle::Literal;
+        case ScalarStyle::Folded: return types::SourceStyle::Folded;
+    }
+    return types::SourceStyle::Unset;
+}
+
+// The value with the style it was written in; a plain null, boolean or number
+// that the writer would spell otherwise (`0600`, `yes`, `~`) keeps its text.
 types::ScalarValue scalar_value(std::string&& text, ScalarStyle style) {
-    if (style == ScalarStyle::Plain) return types::ScalarValue::from_str(text);
-    if (!text.empty()) return types::ScalarValue::make_str(std::move(text));
-    // Two quotes are written to mean the empty string; an empty block scalar has
-    // no content at all.
-    if (style == ScalarStyle::SingleQuoted || style == ScalarStyle::DoubleQuoted)
-        return types::ScalarValue::make_str(std::string());
-    return types::ScalarValue::make_null();
+    types::ScalarValue value;
+    if (style == ScalarStyle::Plain) {
+        value = types::ScalarValue::from_str(text);
+        if (!value.is_str() && !types::spelled_as_written(value, text)) {
+            types::NodeProps props;
+            props.spelling = text;
+            value.set_props(std::move(props));
+        }
+    } else if (!text.empty()) {
+        value = types::ScalarValue::make_str(text);
+    } else if (style == ScalarStyle::SingleQuoted || style == ScalarStyle::DoubleQuoted) {
+        // Two quotes are written to mean the empty string; an empty block scalar
+        // has no content at all.
+        value = types::ScalarValue::make_str(std::string_view());
+    } else {
+        value = types::ScalarValue::make_null();
+    }
+    value.set_style(source_style(style));
+    return value;
 }
 
 }  // namespace
@@ -76,7 +103,7 @@ void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
     auto& map = std::get<MappingFrame>(top);
     if (!map.key) {
         // A key is kept as written (after quote and escape processing), never resolved.
-        map.key = std::move(scalar.value);
+        map.key = types::KeyText(scalar.value, source_style(scalar.style));
         map.comment_before = take_before(line);
         map.comment_inline.reset();
         return;

@@ -22,7 +22,7 @@ struct SequenceFrame {
 struct MappingFrame {
     types::YamlMapping map;
     // The key read whose value is still to come, and the comments gathered for it.
-    std::optional<std::string> key;
+    std::optional<types::KeyText> key;
     types::OptText comment_before;
     types::OptText comment_inline;
     // Position of the entry written last: a repeated key keeps its first position,

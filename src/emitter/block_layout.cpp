@@ -49,10 +49,18 @@ void append_inline_value(std::string& out, const YamlNode& node) {
     }
 }
 
-bool needs_explicit_key(std::string_view key, Position where) {
+// A space and the value; an empty value (`key:` as read) leaves no trailing space.
+void append_spaced_value(std::string& out, const YamlNode& node) {
+    out.push_back(' ');
+    const std::size_t start = out.size();
+    append_inline_value(out, node);
+    if (out.size() == start) out.pop_back();
+}
+
+bool needs_explicit_key(const types::KeyText& key, Position where) {
     // Every byte writes at most four characters (an escape such as \x01).
     if (key.size() * 4 + 2 <= max_simple_key_chars) return false;
-    return written_char_count(key, where) > max_simple_key_chars;
+    return written_char_count(key, where, key.style()) > max_simple_key_chars;
 }
 
 // Whether a value is written plain, so that a comment behind it on its line is
@@ -60,7 +68,7 @@ bool needs_explicit_key(std::string_view key, Position where) {
 bool is_plain_value(const YamlNode& node) {
     if (!node.is_scalar()) return node.is_null();
     const auto& v = node.as_scalar();
-    return !v.is_str() || string_form(v.as_str()) == StringForm::Plain;
+    return !v.is_str() || string_form(v.as_str(), Position::Inline, v.style()) == StringForm::Plain;
 }
 
 enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
@@ -81,10 +89,11 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
     bool comment_pending = entry.comment_inline.has_value();
     if (is_explicit) {
         out.append("? ");
-        append_string(out, key);
+        append_string(out, key, Position::Inline, key.style());
         // A comment behind a quoted key is not attached to anything by the reader;
         // behind a plain value on the ':' line it is.
-        const bool on_value_line = string_form(key) != StringForm::Plain && is_plain_value(node);
+        const bool on_value_line =
+            string_form(key, Position::Inline, key.style()) != StringForm::Plain && is_plain_value(node);
         if (comment_pending && !on_value_line) {
             append_inline_comment(out, inline_marker, *entry.comment_inline, col);
             comment_pending = false;
@@ -92,7 +101,7 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
         out.push_back('\n');
         out.append(col, ' ');
     } else {
-        append_string(out, key, key_pos);
+        append_string(out, key, key_pos, key.style());
     }
     out.push_back(':');
 
@@ -114,8 +123,7 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
         out.append(node.is_mapping() ? "{}\n" : "[]\n");
         return std::nullopt;
     }
-    out.push_back(' ');
-    append_inline_value(out, node);
+    append_spaced_value(out, node);
     end_key_line();
     return std::nullopt;
 }
@@ -133,7 +141,8 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, st
         return mapping_frame(node.as_mapping(), col + 2);
     }
     if (is_nonempty_mapping(node)) return Frame{Frame::Kind::Compact, &node.as_mapping(), 0, col + 2};
-    append_inline_value(out, node);
+    out.pop_back();
+    append_spaced_value(out, node);
     if (item.comment_inline) append_inline_comment(out, inline_marker, *item.comment_inline, col);
     out.push_back('\n');
     return std::nullopt;

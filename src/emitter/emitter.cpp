@@ -31,7 +31,10 @@ void emit_node(const types::YamlNode& node, std::size_t indent, std::string& out
         case Kind::Scalar: {
             // A scalar that starts a line (a document root) must not read as "...".
             const bool line_start = out.empty() || out.back() == '\n';
+            const std::size_t start = out.size();
             append_scalar(out, node.as_scalar(), line_start ? Position::LineStart : Position::Inline);
+            // An empty value as read stays empty only where something stands before it.
+            if (out.size() == start) out.append("null");
             break;
         }
     }

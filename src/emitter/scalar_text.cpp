@@ -2,7 +2,6 @@
 
 #include "emitter/scalar_text.h"
 
-#include <cmath>
 
 #include "types/number_text.h"
 
@@ -52,34 +51,17 @@ void append_double_quoted(std::string& out, std::string_view s) {
 
 }  // namespace
 
-void append_string(std::string& out, std::string_view text, Position where) {
-    switch (string_form(text, where)) {
+void append_string(std::string& out, std::string_view text, Position where, types::SourceStyle style) {
+    switch (string_form(text, where, style)) {
         case StringForm::Plain: out.append(text); break;
         case StringForm::SingleQuoted: append_single_quoted(out, text); break;
         case StringForm::DoubleQuoted: append_double_quoted(out, text); break;
     }
 }
 
-void append_int(std::string& out, std::int64_t value) { types::append_int_text(out, value); }
-
-void append_float(std::string& out, double value) {
-    if (std::isnan(value)) {
-        out.append(".nan");
-        return;
-    }
-    if (std::isinf(value)) {
-        out.append(value > 0 ? ".inf" : "-.inf");
-        return;
-    }
-    // A float keeps a point, so that it reads back as a float.
-    const std::size_t start = out.size();
-    types::append_positional_float(out, value);
-    if (out.find('.', start) == std::string::npos) out.append(".0");
-}
-
-std::size_t written_char_count(std::string_view text, Position where) {
+std::size_t written_char_count(std::string_view text, Position where, types::SourceStyle style) {
     const std::size_t chars = char_count(text);
-    switch (string_form(text, where)) {
+    switch (string_form(text, where, style)) {
         case StringForm::Plain:
             return chars;
         case StringForm::SingleQuoted: {
@@ -102,12 +84,12 @@ std::size_t written_char_count(std::string_view text, Position where) {
 
 void append_scalar(std::string& out, const types::ScalarValue& value, Position where) {
     using Kind = types::ScalarValue::Kind;
-    switch (value.kind()) {
-        case Kind::Int: append_int(out, value.as_int()); break;
-        case Kind::Float: append_float(out, value.as_float()); break;
-        case Kind::Bool: out.append(value.as_bool() ? "true" : "false"); break;
-        case Kind::Str: append_string(out, value.as_str(), where); break;
-        case Kind::Null: out.append("null"); break;
+    if (value.kind() == Kind::Str) {
+        append_string(out, value.as_str(), where, value.style());
+    } else if (const types::NodeProps* props = value.props(); props && props->spelling) {
+        out.append(*props->spelling);
+    } else {
+        types::append_value_text(out, value);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "types/scalar_value.h"
+#include "types/source_form.h"
 
 namespace plovarn::emitter {
 
@@ -18,18 +19,21 @@ enum class StringForm : std::uint8_t { Plain, SingleQuoted, DoubleQuoted };
 // of the root mapping) must not read as the document end marker.
 enum class Position : std::uint8_t { Inline, LineStart };
 
-// The form in which `text` reads back as exactly this string.
-StringForm string_form(std::string_view text, Position where = Position::Inline);
+// The form in which `text` reads back as exactly this string: the style it was
+// read in where that style can hold it, otherwise the writer's own choice.
+StringForm string_form(std::string_view text, Position where = Position::Inline,
+                       types::SourceStyle style = types::SourceStyle::Unset);
 
-void append_string(std::string& out, std::string_view text, Position where = Position::Inline);
+void append_string(std::string& out, std::string_view text, Position where = Position::Inline,
+                   types::SourceStyle style = types::SourceStyle::Unset);
+// A scalar as it was read where it is unchanged: its style, or its spelling.
 void append_scalar(std::string& out, const types::ScalarValue& value, Position where = Position::Inline);
-void append_int(std::string& out, std::int64_t value);
-void append_float(std::string& out, double value);
 
 // Number of characters (not bytes) of UTF-8 text.
 std::size_t char_count(std::string_view text);
 
 // Number of characters that append_string writes for `text`.
-std::size_t written_char_count(std::string_view text, Position where = Position::Inline);
+std::size_t written_char_count(std::string_view text, Position where = Position::Inline,
+                               types::SourceStyle style = types::SourceStyle::Unset);
 
 }  // namespace plovarn::emitter

@@ -1,5 +1,7 @@
 // The choice between plain, single-quoted and double-quoted strings: plain only
-// where the reader turns the plain text back into this very string.
+// where the reader turns the plain text back into this very string; a string
+// read from a file keeps the style it was written in wherever that style can
+// hold it.
 
 #include <array>
 #include <string_view>
@@ -49,31 +51,56 @@ constexpr auto notable_bytes = [] {
     return t;
 }();
 
-}  // namespace
-
-StringForm string_form(std::string_view s, Position where) {
-    if (s.empty()) return StringForm::SingleQuoted;
-
-    // One pass for the character pairs. Line breaks and U+0000 cannot survive any
-    // single-line form but the escaped one, so they decide before anything else.
-    bool quote = false;
+// Whether the reader, in block context, reads `s` written plain as a plain scalar
+// of exactly this text: the characters alone decide, not what the text resolves
+// to. `read_plain` admits the texts that only a plain scalar read from a file
+// starts with: a "-", "?" or ":" followed by a non-blank, a "<" or a "=".
+bool plain_fits(std::string_view s, Position where, bool read_plain) {
     const std::size_t n = s.size();
+    if (n == 0) return false;
     for (std::size_t i = 0; i < n; ++i) {
         const char c = s[i];
         if (!notable_bytes[static_cast<unsigned char>(c)]) continue;
-        if (c == '\n' || c == '\r' || c == '\0') return StringForm::DoubleQuoted;
-        if (c == ':' && i + 1 < n && is_blank(s[i + 1])) quote = true;
-        if (c == '#' && i > 0 && is_blank(s[i - 1])) quote = true;
+        if (c == '\n' || c == '\r' || c == '\0') return false;
+        if (c == ':' && i + 1 < n && is_blank(s[i + 1])) return false;
+        if (c == '#' && i > 0 && is_blank(s[i - 1])) return false;
     }
-    if (quote) return StringForm::SingleQuoted;
+    if (is_blank(s[0]) || is_blank(s[n - 1]) || s[n - 1] == ':') return false;
+    if (is_indicator_start(s[0])) {
+        // Outside the writer's caution only YAML's own indicators bar a plain start.
+        const bool dash_like = s[0] == '-' || s[0] == '?' || s[0] == ':';
+        const bool not_yaml_indicator = s[0] == '<' || s[0] == '=';
+        if (!read_plain || !(not_yaml_indicator || (dash_like && n > 1 && !is_blank(s[1])))) return false;
+    }
+    if (where == Position::LineStart && (s.starts_with("...") || s.starts_with("---")) && (n == 3 || is_blank(s[3])))
+        return false;
+    return true;
+}
 
-    if (is_indicator_start(s[0]) || is_blank(s[0]) || is_blank(s[n - 1]) || s[n - 1] == ':')
-        return StringForm::SingleQuoted;
-    if (where == Position::LineStart && s.starts_with("...") && (n == 3 || is_blank(s[3])))
-        return StringForm::SingleQuoted;
-    if (may_resolve_to_non_string(s) && !types::ScalarValue::from_str(s).is_str())
-        return StringForm::SingleQuoted;
-    return StringForm::Plain;
+bool has_break_or_nul(std::string_view s) {
+    for (char c : s)
+        if (c == '\n' || c == '\r' || c == '\0') return true;
+    return false;
+}
+
+}  // namespace
+
+StringForm string_form(std::string_view s, Position where, types::SourceStyle style) {
+    using types::SourceStyle;
+    const bool read_plain = style == SourceStyle::Plain;
+    if (plain_fits(s, where, read_plain)) {
+        // A string read plain is written plain again, whatever a reader makes of
+        // it; one the program set is quoted where a reader would take it for
+        // something other than this string.
+        if (read_plain) return StringForm::Plain;
+        if (style == SourceStyle::SingleQuoted) return StringForm::SingleQuoted;
+        if (style == SourceStyle::DoubleQuoted) return StringForm::DoubleQuoted;
+        if (may_resolve_to_non_string(s) && !types::ScalarValue::from_str(s).is_str()) return StringForm::SingleQuoted;
+        return StringForm::Plain;
+    }
+    // Line breaks and U+0000 cannot survive any single-line form but the escaped one.
+    if (style == SourceStyle::DoubleQuoted || has_break_or_nul(s)) return StringForm::DoubleQuoted;
+    return StringForm::SingleQuoted;
 }
 
 std::size_t char_count(std::string_view text) {

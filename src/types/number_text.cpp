@@ -1,6 +1,7 @@
 #include "types/number_text.h"
 
 #include <charconv>
+#include <cmath>
 #include <string_view>
 
 namespace plovarn::types {
@@ -42,6 +43,35 @@ void append_positional_float(std::string& out, double value) {
         out.push_back('.');
         out.append(d.substr(static_cast<std::size_t>(point)));
     }
+}
+
+void append_value_text(std::string& out, const ScalarValue& value) {
+    switch (value.kind()) {
+        case ScalarValue::Kind::Int: append_int_text(out, value.as_int()); return;
+        case ScalarValue::Kind::Float: {
+            const double v = value.as_float();
+            if (std::isnan(v)) {
+                out.append(".nan");
+            } else if (std::isinf(v)) {
+                out.append(v > 0 ? ".inf" : "-.inf");
+            } else {
+                // A float keeps a point, so that it reads back as a float.
+                const std::size_t start = out.size();
+                append_positional_float(out, v);
+                if (out.find('.', start) == std::string::npos) out.append(".0");
+            }
+            return;
+        }
+        case ScalarValue::Kind::Bool: out.append(value.as_bool() ? "true" : "false"); return;
+        case ScalarValue::Kind::Null: out.append("null"); return;
+        case ScalarValue::Kind::Str: return;
+    }
+}
+
+bool spelled_as_written(const ScalarValue& value, std::string_view text) {
+    std::string written;
+    append_value_text(written, value);
+    return written == text;
 }
 
 }  // namespace plovarn::types

@@ -24,7 +24,7 @@ def test_example_keeps_every_comment_and_applies_the_edits():
     assert "  replicas: 4  # raised to 6 during sales\n" in out
     assert "  ssl: true  # required since the audit\n" in out
     assert "# Log shipping; see the runbook.\nlogging:\n" in out
-    assert "  password: ''  # injected from the vault at start-up\n" in out
+    assert '  password: ""  # injected from the vault at start-up\n' in out
 
     before, after = plovarn.loads(original), plovarn.loads(out)
     assert after["database"].to_dict() == {**before["database"].to_dict(), "ssl": True}
