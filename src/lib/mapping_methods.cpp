@@ -38,7 +38,7 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
         WriteAccess write(m->guard, type_name);
         if (!write.ok()) return -1;
         if (auto index = m->inner.get_index_of(*text)) {
-            m->inner.entry_mut(*index).node = *node;
+            types::replace_value(m->inner.entry_mut(*index).node, *node);
         } else {
             m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
         }

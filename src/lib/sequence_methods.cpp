@@ -58,7 +58,7 @@ int assign_index(PyObject* self, PyObject* key, PyObject* value) {
         const auto found = position_or_error(*index, s->inner.size(), "index out of range");
         if (!found) return -1;
         pos = *found;
-        s->inner.at_mut(pos).node = *node;
+        types::replace_value(s->inner.at_mut(pos).node, *node);
     }
     PyRef stored = node_to_py(*node);
     if (!stored) return -1;

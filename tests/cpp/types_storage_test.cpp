@@ -158,3 +158,73 @@ TEST(ItemStorage, EmptySequencesStayUsable) {
     empty.push_back(YamlItem{{}, {}, str_node("x")});
     EXPECT_EQ(empty.size(), 1u);
 }
+
+// A written form rides on every kind of scalar and on both sides of the in-place
+// limit; copies share it, and neither copying nor replacing it touches the value.
+TEST(ScalarStorage, WrittenFormTravelsWithTheValue) {
+    const std::vector<ScalarValue> values = {ScalarValue::make_int(-5), ScalarValue::make_float(std::nan("")),
+                                             ScalarValue::make_bool(false), ScalarValue::make_null(),
+                                             ScalarValue::make_str("short"),
+                                             ScalarValue::make_str(std::string(40, 'l'))};
+    for (const ScalarValue& original : values) {
+        ScalarValue v = original;
+        v.set_style(SourceStyle::DoubleQuoted);
+        NodeProps props;
+        props.spelling = "as read";
+        props.anchor = "a";
+        v.set_props(props);
+        ScalarValue copy = v;
+        EXPECT_TRUE(copy.same_value(original));
+        EXPECT_EQ(copy.style(), SourceStyle::DoubleQuoted);
+        ASSERT_NE(copy.props(), nullptr);
+        EXPECT_EQ(*copy.props(), props);
+        v.set_props({});  // back in place, style kept, copy unaffected
+        EXPECT_EQ(v.props(), nullptr);
+        EXPECT_EQ(v.style(), SourceStyle::DoubleQuoted);
+        EXPECT_TRUE(v.same_value(original) && copy.same_value(v));
+        EXPECT_EQ(copy.props()->anchor, "a");
+        ScalarValue moved = std::move(copy);
+        EXPECT_EQ(moved.props()->spelling, "as read");
+    }
+    EXPECT_FALSE(ScalarValue::make_int(1).same_value(ScalarValue::make_bool(true)));
+    EXPECT_FALSE(ScalarValue::make_float(0.0).same_value(ScalarValue::make_float(-0.0)));
+}
+
+TEST(KeyStorage, KeysCompareByTextAloneAndCarryTheirStyle) {
+    for (std::size_t n : {std::size_t{0}, std::size_t{14}, std::size_t{15}, std::size_t{300}}) {
+        const std::string text(n, 'k');
+        KeyText key(text, SourceStyle::Plain);
+        KeyText copy = key;
+        EXPECT_EQ(copy, text);
+        EXPECT_EQ(copy, KeyText(text, SourceStyle::SingleQuoted));
+        EXPECT_EQ(copy.style(), SourceStyle::Plain);
+        YamlMapping map;
+        map.insert_full(key, YamlEntry{{}, {}, YamlNode()});
+        map.insert_full(KeyText(text, SourceStyle::DoubleQuoted), YamlEntry{{}, {}, YamlNode()});
+        ASSERT_EQ(map.size(), 1u);
+        EXPECT_EQ(map.at(0).first.style(), SourceStyle::Plain);  // the stored key stays as written first
+    }
+}
+
+TEST(NodeStorage, AliasNamesAndCollectionPropsSurviveCopiesAndSorting) {
+    YamlNode alias = YamlNode::alias("base");
+    YamlNode copy = alias;
+    EXPECT_TRUE(copy.is_null());
+    EXPECT_EQ(copy.alias_name(), "base");
+    EXPECT_TRUE(YamlNode::null().alias_name().empty());
+    YamlMapping map;
+    NodeProps props;
+    props.tag = "!Ref";
+    map.set_props(props);
+    map.insert_full("b", YamlEntry{{}, {}, YamlNode()});
+    const YamlMapping shared = map;
+    auto entries = map.take_all();
+    ASSERT_NE(map.props(), nullptr);
+    EXPECT_EQ(map.props()->tag, "!Ref");
+    EXPECT_EQ(shared.size(), 1u);
+    ItemArray items;
+    items.set_props(props);
+    items.push_back(YamlItem{{}, {}, std::move(alias)});
+    items.take_all();
+    EXPECT_EQ(items.props()->tag, "!Ref");
+}
