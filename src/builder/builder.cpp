@@ -22,17 +22,25 @@ types::SourceStyle source_style(ScalarStyle style) {
     return types::SourceStyle::Unset;
 }
 
-// The value with the style it was written in; a plain null, boolean or number
-// that the writer would spell otherwise (`0600`, `yes`, `~`) keeps its text.
-types::ScalarValue scalar_value(std::string&& text, ScalarStyle style) {
+// The anchor and tag written in front of a node.
+types::NodeProps node_props(const std::string& anchor, const std::optional<parser::Tag>& tag) {
+    types::NodeProps props;
+    if (!anchor.empty()) props.anchor = anchor;
+    if (tag) props.tag = tag->written;
+    return props;
+}
+
+// The value with the style it was written in, its anchor and tag; a plain null,
+// boolean or number that the writer would spell otherwise (`0600`, `yes`, `~`)
+// keeps its text.
+types::ScalarValue scalar_value(parser::event::Scalar&& scalar) {
+    const std::string& text = scalar.value;
+    const ScalarStyle style = scalar.style;
+    types::NodeProps props = node_props(scalar.anchor, scalar.tag);
     types::ScalarValue value;
     if (style == ScalarStyle::Plain) {
         value = types::ScalarValue::from_str(text);
-        if (!value.is_str() && !types::spelled_as_written(value, text)) {
-            types::NodeProps props;
-            props.spelling = text;
-            value.set_props(std::move(props));
-        }
+        if (!value.is_str() && !types::spelled_as_written(value, text)) props.spelling = text;
     } else if (!text.empty()) {
         value = types::ScalarValue::make_str(text);
     } else if (style == ScalarStyle::SingleQuoted || style == ScalarStyle::DoubleQuoted) {
@@ -43,6 +51,7 @@ types::ScalarValue scalar_value(std::string&& text, ScalarStyle style) {
         value = types::ScalarValue::make_null();
     }
     value.set_style(source_style(style));
+    if (!props.empty()) value.set_props(std::move(props));
     return value;
 }
 
@@ -53,7 +62,7 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
         [&](auto&& ev) {
             using E = std::decay_t<decltype(ev)>;
             if constexpr (std::is_same_v<E, parser::event::Alias>) {
-                apply_alias(line);
+                apply_alias(ev.name, line);
             } else if constexpr (std::is_same_v<E, parser::event::Scalar>) {
                 apply_scalar(std::move(ev), line);
             } else if constexpr (std::is_same_v<E, parser::event::SequenceStart> ||
@@ -67,18 +76,23 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
                     frames_.emplace_back(std::in_place_type<SequenceFrame>);
                 else
                     frames_.emplace_back(std::in_place_type<MappingFrame>);
+                std::visit([&](auto& frame) { frame.props = node_props(ev.anchor, ev.tag); }, frames_.back());
             } else if constexpr (std::is_same_v<E, parser::event::SequenceEnd>) {
                 if (frames_.empty()) return;
                 Frame top = std::move(frames_.back());
                 frames_.pop_back();
-                if (auto* seq = std::get_if<SequenceFrame>(&top))
-                    push_node(types::YamlNode(types::ItemArray(std::move(seq->items))));
+                if (auto* seq = std::get_if<SequenceFrame>(&top)) {
+                    types::ItemArray items(std::move(seq->items));
+                    if (!seq->props.empty()) items.set_props(std::move(seq->props));
+                    push_node(types::YamlNode(std::move(items)));
+                }
             } else if constexpr (std::is_same_v<E, parser::event::MappingEnd>) {
                 if (frames_.empty()) return;
                 Frame top = std::move(frames_.back());
                 frames_.pop_back();
                 if (auto* map = std::get_if<MappingFrame>(&top)) {
                     if (frames_.empty()) root_last_written_ = map->last_written;
+                    if (!map->props.empty()) map->map.set_props(std::move(map->props));
                     push_node(types::YamlNode(std::move(map->map)));
                 }
             }
@@ -91,13 +105,12 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
 void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
     last_line_ = line;
     if (frames_.empty()) {
-        documents_.emplace_back(scalar_value(std::move(scalar.value), scalar.style));
+        documents_.emplace_back(scalar_value(std::move(scalar)));
         return;
     }
     Frame& top = frames_.back();
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
-        seq->items.push_back(types::YamlItem{take_before(line), {},
-                                             types::YamlNode(scalar_value(std::move(scalar.value), scalar.style))});
+        seq->items.push_back(types::YamlItem{take_before(line), {}, types::YamlNode(scalar_value(std::move(scalar)))});
         return;
     }
     auto& map = std::get<MappingFrame>(top);
@@ -109,24 +122,24 @@ void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
         return;
     }
     types::YamlEntry entry{std::move(map.comment_before), std::move(map.comment_inline),
-                           types::YamlNode(scalar_value(std::move(scalar.value), scalar.style))};
+                           types::YamlNode(scalar_value(std::move(scalar)))};
     map.last_written = map.map.insert_full(std::move(*map.key), std::move(entry)).first;
     map.key.reset();
     map.comment_before.reset();
     map.comment_inline.reset();
 }
 
-void Builder::apply_alias(std::uint64_t line) {
+void Builder::apply_alias(std::string_view name, std::uint64_t line) {
     // Aliases are not resolved. For its comments an alias counts as a scalar: an
     // item takes the lines above it, and its line is the one end-of-line comments
     // are matched against, so neither drifts to the next item.
     last_line_ = line;
     if (!frames_.empty())
         if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
-            seq->items.push_back(types::YamlItem{take_before(line), {}, types::YamlNode::null()});
+            seq->items.push_back(types::YamlItem{take_before(line), {}, types::YamlNode::alias(name)});
             return;
         }
-    push_node(types::YamlNode::null());
+    push_node(types::YamlNode::alias(name));
 }
 
 void Builder::push_node(types::YamlNode node) {

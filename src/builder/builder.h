@@ -37,7 +37,7 @@ private:
     void apply_event(parser::Event&& event, std::uint64_t line);
     void distribute(parser::Comment* first, parser::Comment* last);
     void apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line);
-    void apply_alias(std::uint64_t line);
+    void apply_alias(std::string_view name, std::uint64_t line);
     void push_node(types::YamlNode node);
     // The pending comments above `line`, joined by "\n"; empties `pending_`.
     types::OptText take_before(std::uint64_t line);

@@ -17,6 +17,8 @@ struct SequenceFrame {
     std::vector<types::YamlItem> items;
     // Comment lines taken when a nested collection started, for the item it becomes.
     types::OptText comment_before;
+    // Anchor and tag written in front of the sequence.
+    types::NodeProps props;
 };
 
 struct MappingFrame {
@@ -28,6 +30,8 @@ struct MappingFrame {
     // Position of the entry written last: a repeated key keeps its first position,
     // so this is not always the last entry.
     std::size_t last_written = 0;
+    // Anchor and tag written in front of the mapping.
+    types::NodeProps props;
 };
 
 using Frame = std::variant<SequenceFrame, MappingFrame>;

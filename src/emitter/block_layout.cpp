@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "emitter/comment_lines.h"
+#include "emitter/document_anchors.h"
 #include "emitter/emitter.h"
+#include "emitter/layout.h"
 #include "emitter/scalar_text.h"
 
 namespace plovarn::emitter {
@@ -38,23 +40,27 @@ Frame sequence_frame(const ItemArray& s, std::size_t indent) { return {Frame::Ki
 bool is_nonempty_mapping(const YamlNode& n) { return n.is_mapping() && !n.as_mapping().empty(); }
 bool is_nonempty_sequence(const YamlNode& n) { return n.is_sequence() && !n.as_sequence().empty(); }
 
-// A scalar, the Null alternative or an empty collection, on the line of its key or
-// dash. None of these forms ends in a line feed, so nothing needs trimming.
-void append_inline_value(std::string& out, const YamlNode& node) {
+// A scalar, an alias or an empty collection on the line of its key or dash,
+// after a space and its anchor and tag. None of these forms ends in a line feed,
+// so nothing needs trimming; an empty value (`key:` as read) leaves no trailing
+// space.
+void append_spaced_value(std::string& out, const YamlNode& node, DocumentAnchors& anchors) {
+    out.push_back(' ');
+    if (append_props(out, node, anchors)) out.push_back(' ');
+    const std::size_t start = out.size();
     switch (node.kind()) {
         case YamlNode::Kind::Scalar: append_scalar(out, node.as_scalar()); break;
-        case YamlNode::Kind::Null: out.append("null"); break;
+        case YamlNode::Kind::Null: append_alias(out, node, anchors); break;
         case YamlNode::Kind::Mapping: out.append("{}"); break;
         case YamlNode::Kind::Sequence: out.append("[]"); break;
     }
+    if (out.size() == start) out.pop_back();
 }
 
-// A space and the value; an empty value (`key:` as read) leaves no trailing space.
-void append_spaced_value(std::string& out, const YamlNode& node) {
+// The anchor and tag of a collection that follows on the next lines, after a space.
+void append_spaced_props(std::string& out, const YamlNode& node, DocumentAnchors& anchors) {
     out.push_back(' ');
-    const std::size_t start = out.size();
-    append_inline_value(out, node);
-    if (out.size() == start) out.pop_back();
+    if (!append_props(out, node, anchors)) out.pop_back();
 }
 
 bool needs_explicit_key(const types::KeyText& key, Position where) {
@@ -75,7 +81,8 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
 
 // Writes one mapping entry whose key stands at column `col`; returns the nested
 // collection still to be written, if any.
-std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col, Place place, std::string& out) {
+std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col, Place place, std::string& out,
+                                 DocumentAnchors& anchors) {
     const auto& [key, entry] = pair;
     const YamlNode& node = entry.node;
     const Position key_pos = col == 0 ? Position::LineStart : Position::Inline;
@@ -110,45 +117,58 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
         out.push_back('\n');
     };
     if (is_nonempty_sequence(node)) {
+        append_spaced_props(out, node, anchors);
         end_key_line();
         return sequence_frame(node.as_sequence(), col + 2);
     }
     if (is_nonempty_mapping(node)) {
+        append_spaced_props(out, node, anchors);
         end_key_line();
         return mapping_frame(node.as_mapping(), col + 2);
     }
     if ((node.is_mapping() || node.is_sequence()) && place == Place::Block) {
+        append_spaced_props(out, node, anchors);
         end_key_line();
         out.append(col + 2, ' ');
         out.append(node.is_mapping() ? "{}\n" : "[]\n");
         return std::nullopt;
     }
-    append_spaced_value(out, node);
+    append_spaced_value(out, node, anchors);
     end_key_line();
     return std::nullopt;
 }
 
 // Writes one sequence element whose dash stands at column `col`.
-std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, std::string& out) {
+std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, std::string& out,
+                                DocumentAnchors& anchors) {
     const YamlNode& node = item.node;
     if (item.comment_before) append_comment_block(out, *item.comment_before, col);
     out.append(col, ' ');
     out.append("- ");
-    if (is_nonempty_sequence(node) || (is_nonempty_mapping(node) && item.comment_inline)) {
-        if (item.comment_inline) append_inline_comment(out, dash_marker, *item.comment_inline, col);
+    // A mapping with an anchor or a tag starts below them: on the dash's line they
+    // would belong to its first key.
+    const bool has_props = props_of(node) != nullptr;
+    if (is_nonempty_sequence(node) || (is_nonempty_mapping(node) && (item.comment_inline || has_props))) {
+        if (has_props) {
+            out.pop_back();
+            append_spaced_props(out, node, anchors);
+            if (item.comment_inline) append_inline_comment(out, inline_marker, *item.comment_inline, col);
+        } else if (item.comment_inline) {
+            append_inline_comment(out, dash_marker, *item.comment_inline, col);
+        }
         out.push_back('\n');
         if (node.is_sequence()) return sequence_frame(node.as_sequence(), col + 2);
         return mapping_frame(node.as_mapping(), col + 2);
     }
     if (is_nonempty_mapping(node)) return Frame{Frame::Kind::Compact, &node.as_mapping(), 0, col + 2};
     out.pop_back();
-    append_spaced_value(out, node);
+    append_spaced_value(out, node, anchors);
     if (item.comment_inline) append_inline_comment(out, inline_marker, *item.comment_inline, col);
     out.push_back('\n');
     return std::nullopt;
 }
 
-void run(Frame root, std::string& out) {
+void run(Frame root, std::string& out, DocumentAnchors& anchors) {
     std::vector<Frame> stack;
     stack.reserve(16);
     stack.push_back(root);
@@ -161,7 +181,7 @@ void run(Frame root, std::string& out) {
                 stack.pop_back();
                 continue;
             }
-            child = write_item(items[top.next++], top.indent, out);
+            child = write_item(items[top.next++], top.indent, out, anchors);
         } else {
             const auto& map = *static_cast<const YamlMapping*>(top.collection);
             if (top.next == map.size()) {
@@ -171,7 +191,7 @@ void run(Frame root, std::string& out) {
             const Place place = top.kind == Frame::Kind::Mapping ? Place::Block
                                 : top.next == 0                  ? Place::CompactFirst
                                                                  : Place::CompactLater;
-            child = write_entry(map.at(top.next++), top.indent, place, out);
+            child = write_entry(map.at(top.next++), top.indent, place, out, anchors);
         }
         if (child) stack.push_back(*child);
     }
@@ -179,20 +199,45 @@ void run(Frame root, std::string& out) {
 
 }  // namespace
 
-void emit_mapping(const YamlMapping& map, std::size_t indent, std::string& out) {
-    if (map.empty()) {
-        out.append("{}\n");
-        return;
+void write_node(const YamlNode& node, std::size_t indent, std::string& out, DocumentAnchors& anchors) {
+    // A node that starts a line: a document root. Its anchor and tag stand on a
+    // line of their own above a collection, in front of anything else.
+    const bool line_start = out.empty() || out.back() == '\n';
+    const std::size_t start = out.size();
+    const bool has_props = append_props(out, node, anchors);
+    const bool nonempty_collection = is_nonempty_mapping(node) || is_nonempty_sequence(node);
+    if (has_props) out.push_back(nonempty_collection ? '\n' : ' ');
+    switch (node.kind()) {
+        case YamlNode::Kind::Mapping:
+            if (node.as_mapping().empty()) out.append("{}\n");
+            else run(mapping_frame(node.as_mapping(), indent), out, anchors);
+            break;
+        case YamlNode::Kind::Sequence:
+            if (node.as_sequence().empty()) out.append("[]\n");
+            else run(sequence_frame(node.as_sequence(), indent), out, anchors);
+            break;
+        case YamlNode::Kind::Null: append_alias(out, node, anchors); break;
+        case YamlNode::Kind::Scalar: {
+            const std::size_t value_start = out.size();
+            append_scalar(out, node.as_scalar(), line_start && !has_props ? Position::LineStart : Position::Inline);
+            // An empty value as read stays empty only where something stands before it.
+            if (out.size() == value_start) {
+                if (has_props) out.pop_back();
+                if (out.size() == start) out.append("null");
+            }
+            break;
+        }
     }
-    run(mapping_frame(map, indent), out);
+}
+
+void emit_mapping(const YamlMapping& map, std::size_t indent, std::string& out) {
+    DocumentAnchors anchors;
+    write_node(YamlNode(map), indent, out, anchors);
 }
 
 void emit_sequence(const ItemArray& items, std::size_t indent, std::string& out) {
-    if (items.empty()) {
-        out.append("[]\n");
-        return;
-    }
-    run(sequence_frame(items, indent), out);
+    DocumentAnchors anchors;
+    write_node(YamlNode(items), indent, out, anchors);
 }
 
 }  // namespace plovarn::emitter

@@ -186,7 +186,8 @@ std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth);
 // Whether the value would extract to exactly this scalar node. Only exact
 // built-in types are recognised; anything else takes the full conversion.
 [[gnu::noinline]] bool same_scalar(PyObject* value, const YamlNode& node) {
-    if (!node.is_scalar()) return false;
+    // An alias loads as None; while it is None it stays the alias.
+    if (!node.is_scalar()) return node.is_null() && value == Py_None;
     const ScalarValue& scalar = node.as_scalar();
     switch (scalar.kind()) {
         case ScalarValue::Kind::Str: {

@@ -13,10 +13,13 @@
 namespace plovarn::parser {
 
 // A tag after handle resolution: `handle` holds the prefix the written handle
-// stands for, `suffix` the rest as written.
+// stands for, `suffix` the rest as written, and `written` the tag as it can be
+// written back without the document's directives (`!Ref`, `!!str`, or the whole
+// tag in the verbatim form `!<...>`).
 struct Tag {
     std::string handle;
     std::string suffix;
+    std::string written;
 };
 
 namespace event {
@@ -27,22 +30,27 @@ struct DocumentStart {};
 struct DocumentEnd {};
 struct Alias {
     std::uint64_t anchor_id = 0;
+    std::string name;
 };
-// `anchor_id` 0 means the node has no anchor; ids of anchors start at 1.
+// `anchor_id` 0 means the node has no anchor; ids of anchors start at 1. `anchor`
+// is the anchor's name, empty when there is none.
 struct Scalar {
     std::string value;
     scanner::ScalarStyle style = scanner::ScalarStyle::Plain;
     std::uint64_t anchor_id = 0;
     std::optional<Tag> tag;
+    std::string anchor;
 };
 struct SequenceStart {
     std::uint64_t anchor_id = 0;
     std::optional<Tag> tag;
+    std::string anchor;
 };
 struct SequenceEnd {};
 struct MappingStart {
     std::uint64_t anchor_id = 0;
     std::optional<Tag> tag;
+    std::string anchor;
 };
 struct MappingEnd {};
 

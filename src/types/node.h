@@ -300,11 +300,16 @@ inline const YamlEntry* YamlMapping::find(std::string_view key) const {
     return i ? &at(*i).second : nullptr;
 }
 
-// Stores `next` in `slot`, unless both are scalars of the same value: then the
-// stored one stays, with the form it was written in. A program that assigns a
-// value back unchanged does not change how it is written.
+// Stores `next` in `slot`, unless both are scalars of the same value, or `slot` is
+// an alias and `next` the null it loads as: then the stored one stays, with the
+// form it was written in. A program that assigns a value back unchanged does not
+// change how it is written.
 inline void replace_value(YamlNode& slot, YamlNode next) {
-    if (slot.is_scalar() && next.is_scalar() && slot.as_scalar().same_value(next.as_scalar())) return;
+    if (next.is_scalar()) {
+        const ScalarValue& v = next.as_scalar();
+        if (slot.is_scalar() && slot.as_scalar().same_value(v)) return;
+        if (slot.is_null() && v.is_null()) return;
+    }
     slot = std::move(next);
 }
 

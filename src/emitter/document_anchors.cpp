@@ -1,0 +1,40 @@
+#include "emitter/document_anchors.h"
+
+namespace plovarn::emitter {
+
+const types::NodeProps* props_of(const types::YamlNode& node) {
+    switch (node.kind()) {
+        case types::YamlNode::Kind::Scalar: return node.as_scalar().props();
+        case types::YamlNode::Kind::Mapping: return node.as_mapping().props();
+        case types::YamlNode::Kind::Sequence: return node.as_sequence().props();
+        case types::YamlNode::Kind::Null: break;
+    }
+    return nullptr;
+}
+
+bool append_props(std::string& out, const types::YamlNode& node, DocumentAnchors& anchors) {
+    const types::NodeProps* props = props_of(node);
+    if (!props) return false;
+    const std::size_t start = out.size();
+    if (props->anchor && anchors.add(*props->anchor)) {
+        out.push_back('&');
+        out.append(*props->anchor);
+    }
+    if (props->tag) {
+        if (out.size() != start) out.push_back(' ');
+        out.append(*props->tag);
+    }
+    return out.size() != start;
+}
+
+void append_alias(std::string& out, const types::YamlNode& node, const DocumentAnchors& anchors) {
+    const std::string_view name = node.alias_name();
+    if (!name.empty() && anchors.written(name)) {
+        out.push_back('*');
+        out.append(name);
+    } else {
+        out.append("null");
+    }
+}
+
+}  // namespace plovarn::emitter
