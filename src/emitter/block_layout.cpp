@@ -10,6 +10,7 @@
 #include "emitter/document_anchors.h"
 #include "emitter/emitter.h"
 #include "emitter/layout.h"
+#include "emitter/literal_block.h"
 #include "emitter/scalar_text.h"
 
 namespace plovarn::emitter {
@@ -57,6 +58,11 @@ void append_spaced_value(std::string& out, const YamlNode& node, DocumentAnchors
     if (out.size() == start) out.pop_back();
 }
 
+// The lines of a literal block whose header ended the line above.
+void append_block_lines(std::string& out, const YamlNode& node, std::size_t indent) {
+    if (node.is_scalar() && written_as_literal(node.as_scalar())) append_literal_body(out, node.as_scalar().as_str(), indent);
+}
+
 // The anchor and tag of a collection that follows on the next lines, after a space.
 void append_spaced_props(std::string& out, const YamlNode& node, DocumentAnchors& anchors) {
     out.push_back(' ');
@@ -66,7 +72,7 @@ void append_spaced_props(std::string& out, const YamlNode& node, DocumentAnchors
 bool needs_explicit_key(const types::KeyText& key, Position where) {
     // Every byte writes at most four characters (an escape such as \x01).
     if (key.size() * 4 + 2 <= max_simple_key_chars) return false;
-    return written_char_count(key, where, key.style()) > max_simple_key_chars;
+    return written_char_count(key, key_form(key, where)) > max_simple_key_chars;
 }
 
 // Whether a value is written plain, so that a comment behind it on its line is
@@ -96,11 +102,11 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
     bool comment_pending = entry.comment_inline.has_value();
     if (is_explicit) {
         out.append("? ");
-        append_string(out, key, Position::Inline, key.style());
+        const StringForm form = key_form(key, Position::Inline);
+        append_in_form(out, key, form);
         // A comment behind a quoted key is not attached to anything by the reader;
         // behind a plain value on the ':' line it is.
-        const bool on_value_line =
-            string_form(key, Position::Inline, key.style()) != StringForm::Plain && is_plain_value(node);
+        const bool on_value_line = form != StringForm::Plain && is_plain_value(node);
         if (comment_pending && !on_value_line) {
             append_inline_comment(out, inline_marker, *entry.comment_inline, col);
             comment_pending = false;
@@ -108,7 +114,7 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
         out.push_back('\n');
         out.append(col, ' ');
     } else {
-        append_string(out, key, key_pos, key.style());
+        append_in_form(out, key, key_form(key, key_pos));
     }
     out.push_back(':');
 
@@ -135,6 +141,7 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
     }
     append_spaced_value(out, node, anchors);
     end_key_line();
+    append_block_lines(out, node, col + 2);
     return std::nullopt;
 }
 
@@ -165,6 +172,7 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, st
     append_spaced_value(out, node, anchors);
     if (item.comment_inline) append_inline_comment(out, inline_marker, *item.comment_inline, col);
     out.push_back('\n');
+    append_block_lines(out, node, col + 2);
     return std::nullopt;
 }
 
@@ -224,6 +232,9 @@ void write_node(const YamlNode& node, std::size_t indent, std::string& out, Docu
             if (out.size() == value_start) {
                 if (has_props) out.pop_back();
                 if (out.size() == start) out.append("null");
+            } else if (written_as_literal(node.as_scalar())) {
+                out.push_back('\n');
+                append_block_lines(out, node, indent + 2);
             }
             break;
         }

@@ -2,6 +2,8 @@
 
 #include "emitter/scalar_text.h"
 
+#include "emitter/literal_block.h"
+
 
 #include "types/number_text.h"
 
@@ -52,16 +54,20 @@ void append_double_quoted(std::string& out, std::string_view s) {
 }  // namespace
 
 void append_string(std::string& out, std::string_view text, Position where, types::SourceStyle style) {
-    switch (string_form(text, where, style)) {
+    append_in_form(out, text, string_form(text, where, style));
+}
+
+void append_in_form(std::string& out, std::string_view text, StringForm form) {
+    switch (form) {
         case StringForm::Plain: out.append(text); break;
         case StringForm::SingleQuoted: append_single_quoted(out, text); break;
         case StringForm::DoubleQuoted: append_double_quoted(out, text); break;
     }
 }
 
-std::size_t written_char_count(std::string_view text, Position where, types::SourceStyle style) {
+std::size_t written_char_count(std::string_view text, StringForm form) {
     const std::size_t chars = char_count(text);
-    switch (string_form(text, where, style)) {
+    switch (form) {
         case StringForm::Plain:
             return chars;
         case StringForm::SingleQuoted: {
@@ -84,7 +90,9 @@ std::size_t written_char_count(std::string_view text, Position where, types::Sou
 
 void append_scalar(std::string& out, const types::ScalarValue& value, Position where) {
     using Kind = types::ScalarValue::Kind;
-    if (value.kind() == Kind::Str) {
+    if (written_as_literal(value)) {
+        append_literal_header(out, value.as_str());  // the caller writes the lines below
+    } else if (value.kind() == Kind::Str) {
         append_string(out, value.as_str(), where, value.style());
     } else if (const types::NodeProps* props = value.props(); props && props->spelling) {
         out.append(*props->spelling);

@@ -83,25 +83,36 @@ bool has_break_or_nul(std::string_view s) {
     return false;
 }
 
-}  // namespace
+bool resolves_to_non_string(std::string_view s) {
+    return may_resolve_to_non_string(s) && !types::ScalarValue::from_str(s).is_str();
+}
 
-StringForm string_form(std::string_view s, Position where, types::SourceStyle style) {
+StringForm form_of(std::string_view s, Position where, types::SourceStyle style, bool key) {
     using types::SourceStyle;
     const bool read_plain = style == SourceStyle::Plain;
     if (plain_fits(s, where, read_plain)) {
-        // A string read plain is written plain again, whatever a reader makes of
-        // it; one the program set is quoted where a reader would take it for
+        // A string read plain is written plain again, whatever other readers make
+        // of it (a key is never resolved here; a value read plain resolved to this
+        // string); one the program set is quoted where a reader would take it for
         // something other than this string.
-        if (read_plain) return StringForm::Plain;
+        if (read_plain && (key || !resolves_to_non_string(s))) return StringForm::Plain;
         if (style == SourceStyle::SingleQuoted) return StringForm::SingleQuoted;
         if (style == SourceStyle::DoubleQuoted) return StringForm::DoubleQuoted;
-        if (may_resolve_to_non_string(s) && !types::ScalarValue::from_str(s).is_str()) return StringForm::SingleQuoted;
-        return StringForm::Plain;
+        if (!read_plain && plain_fits(s, where, false) && !resolves_to_non_string(s)) return StringForm::Plain;
+        return StringForm::SingleQuoted;
     }
     // Line breaks and U+0000 cannot survive any single-line form but the escaped one.
     if (style == SourceStyle::DoubleQuoted || has_break_or_nul(s)) return StringForm::DoubleQuoted;
     return StringForm::SingleQuoted;
 }
+
+}  // namespace
+
+StringForm string_form(std::string_view s, Position where, types::SourceStyle style) {
+    return form_of(s, where, style, false);
+}
+
+StringForm key_form(const types::KeyText& key, Position where) { return form_of(key, where, key.style(), true); }
 
 std::size_t char_count(std::string_view text) {
     std::size_t count = 0;

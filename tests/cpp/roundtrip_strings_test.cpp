@@ -151,6 +151,37 @@ TEST(RoundTripStrings, AsDocumentRoots) {
     for (const auto& s : {"...", "... x", "a\nb", "---", "#"}) EXPECT_EQ(round_trip({str(s)}), "") << s;
 }
 
+// Every string in every style it could have been read in, as a key, a value, an
+// element and a root: the style is kept only where it holds the text exactly.
+TEST(RoundTripStrings, InEveryStyleTheyCouldHaveBeenReadIn) {
+    for (SourceStyle style : {SourceStyle::Plain, SourceStyle::SingleQuoted, SourceStyle::DoubleQuoted,
+                              SourceStyle::Literal, SourceStyle::Folded}) {
+        SCOPED_TRACE(static_cast<int>(style));
+        auto styled = [style](const std::string& s) {
+            ScalarValue v = ScalarValue::make_str(s);
+            v.set_style(style);
+            return YamlNode(std::move(v));
+        };
+        check_all(tricky_strings(), [&](const std::vector<std::string>& ss, bool) {
+            YamlMapping m;
+            std::vector<YamlItem> items;
+            std::vector<YamlNode> docs;
+            for (const auto& s : ss) {
+                m.insert_full(KeyText(s, style), entry(styled(s)));
+                items.push_back(item(styled(s)));
+                YamlMapping compact;
+                compact.insert_full(KeyText(s, style), entry(styled(s)));
+                compact.insert_full("second", entry(styled(s)));
+                items.push_back(item(YamlNode(std::move(compact))));
+            }
+            docs.push_back(YamlNode(std::move(m)));
+            docs.push_back(sequence_of(std::move(items)));
+            for (const auto& s : ss) docs.push_back(styled(s));
+            return docs;
+        });
+    }
+}
+
 // A key the reader would not take as a simple key goes out in the explicit form.
 TEST(RoundTripStrings, LongKeys) {
     std::vector<std::string> keys;

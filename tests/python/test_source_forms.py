@@ -101,7 +101,21 @@ def test_forms_travel_with_edits_that_keep_values():
 
 
 def test_quoted_strings_keep_their_style_where_it_holds_them():
-    doc = plovarn.loads('a: "\\u00e9\\t"\nb: \'two\n\n  lines\'\nc: |\n  block\n')
+    doc = plovarn.loads('a: "\\u00e9\\t"\nb: \'two\n\n  lines\'\nc: >\n  folded\n')
     # double-quoted escapes are the writer's own; a single-quoted string with a line break and
-    # a block scalar take the writer's form
-    assert plovarn.dumps(doc) == 'a: "é\\t"\nb: "two\\nlines"\nc: "block\\n"\n'
+    # a folded block take the writer's form
+    assert plovarn.dumps(doc) == 'a: "é\\t"\nb: "two\\nlines"\nc: "folded\\n"\n'
+
+
+LITERALS = ["|\n  one\n", "|-\n  one\n  two\n", "|+\n  one\n\n\n", "|2\n    indented\n  back\n",
+            "|\n  a\n\n  b # not a comment\n", "|-\n  x\n  \ttab inside\n", "|\n  ---\n  ...\n"]
+
+
+@pytest.mark.parametrize("block", LITERALS)
+@pytest.mark.parametrize("place", ["key: {}", "- {}", "- a: 1\n  b: {}", "{}"])
+def test_literal_blocks_come_back_as_written(block, place):
+    indent = "  " if place.startswith("- a") else ""
+    text = place.format(block.replace("\n  ", "\n  " + indent))
+    out = plovarn.dumps(plovarn.loads(text))
+    assert out == text or out == text + "\n" * (not text.endswith("\n"))
+    assert plovarn.loads(out) == plovarn.loads(text) or plovarn.loads(out).value == plovarn.loads(text).value

@@ -1,0 +1,191 @@
+"""Anchors, aliases and tags come back in front of their nodes while those are unchanged, so that
+every reader of the written file sees what it saw in the original."""
+
+import pytest
+import yaml
+from hypothesis import given, settings
+from hypothesis import strategies as st
+
+import plovarn
+
+
+class AnyTagLoader(yaml.SafeLoader):
+    """PyYAML's safe loader, reading an unknown tag as the plain value it is written on."""
+
+
+def _untagged(loader, suffix, node):
+    if isinstance(node, yaml.ScalarNode):
+        return loader.construct_scalar(node)
+    if isinstance(node, yaml.SequenceNode):
+        return loader.construct_sequence(node, deep=True)
+    return loader.construct_mapping(node, deep=True)
+
+
+AnyTagLoader.add_multi_constructor("", _untagged)
+
+
+def pyyaml(text):
+    return list(yaml.load_all(text, Loader=AnyTagLoader))
+
+
+def round_trip(text):
+    out = plovarn.dumps_all(plovarn.loads_all(text))
+    assert plovarn.dumps_all(plovarn.loads_all(out)) == out
+    return out
+
+
+COMPOSE = """\
+x-common: &common
+  restart: always
+  environment: &env
+    - A=1
+services:
+  web:
+    <<: *common
+    environment: *env
+    ports:
+      - "80:80"
+"""
+
+TEMPLATE = """\
+Resources:
+  Bucket:
+    Properties:
+      BucketName: !Ref BucketParam
+      Arn: !GetAtt Bucket.Arn
+      Name: !Sub ${AWS::StackName}-bucket
+      Policy: !Sub |
+        arn:${AWS::Partition}:s3:::x
+      Tags: !If
+        - IsProd
+        - prod
+        - dev
+secret: !vault "$ANSIBLE_VAULT;1.1;AES256\\n6162\\n"
+tagged: !!str 123
+local: !<tag:example.com,2000:x> y
+"""
+
+
+@pytest.mark.parametrize("text", [COMPOSE, TEMPLATE])
+def test_real_file_shapes_come_back_unchanged(text):
+    assert round_trip(text) == text
+    assert pyyaml(round_trip(text)) == pyyaml(text)
+
+
+def test_written_forms_need_no_directive():
+    text = "%TAG !e! tag:example.com,2000:app/\n---\na: !e!foo bar\nb: !e!a%20b c\nc: !!str 1\n"
+    out = round_trip(text)
+    assert out == "a: !<tag:example.com,2000:app/foo> bar\nb: !<tag:example.com,2000:app/a%20b> c\nc: !!str 1\n"
+    assert pyyaml(out) == pyyaml(text)
+    # a flow collection with a tag is written in block style with its tag
+    assert round_trip("t: !If [a, {b: 1}]\n") == "t: !If\n  - a\n  - b: 1\n"
+
+
+# Anchors and tags on scalars, mappings, sequences and empty nodes, in every position.
+NODES = {
+    "scalar": "{p} v",
+    "empty": "{p}",
+    "mapping": "{p}\n{i}  k: v",
+    "sequence": "{p}\n{i}  - v",
+    "flow": "{p} [v]",
+}
+PLACES = {
+    "value": "key: {n}\nref: *a\n",
+    "element": "- {n}\n- *a\n",
+    "nested": "outer:\n  - {n}\n  - *a\n",
+    "compact": "- x: 1\n  key: {n}\n- *a\n",
+}
+
+
+@pytest.mark.parametrize("props", ["&a", "&a !t", "!t &a"])
+@pytest.mark.parametrize("node", NODES)
+@pytest.mark.parametrize("place", PLACES)
+def test_props_on_every_node_kind_and_place(props, node, place):
+    indent = {"value": "", "element": "", "nested": "  ", "compact": "  "}[place]
+    text = PLACES[place].format(n=NODES[node].format(p=props, i=indent))
+    out = round_trip(text)
+    assert pyyaml(out) == pyyaml(text)
+    assert "&a" in out and "*a" in out and ("!t" in out) == ("!t" in props)
+
+
+def test_alias_without_its_anchor_before_it_is_written_as_null():
+    doc = plovarn.loads("b: &x 1\na: *x\n")
+    doc.sort_keys()
+    assert plovarn.dumps(doc) == "a: null\nb: &x 1\n"
+    doc = plovarn.loads("b: &x 1\na: *x\n")
+    del doc["b"]
+    assert plovarn.dumps(doc) == "a: null\n"
+    # an alias never reaches into another document
+    assert plovarn.dumps_all(plovarn.loads_all("&x 1\n---\n*x\n")) == "---\n&x 1\n---\nnull"
+
+
+def test_replaced_values_lose_anchor_and_tag():
+    doc = plovarn.loads("a: &x !t 1\nb: *x\nc: !t [1]\nd: &y {k: v}\n")
+    doc["a"] = 1  # the same value: unchanged
+    assert plovarn.dumps(doc).startswith("a: &x !t 1\nb: *x\n")
+    doc["a"] = 2
+    doc["b"] = "new"
+    doc["c"] = [1]
+    doc["d"]["k"] = "w"  # an edit inside keeps the collection's anchor
+    assert plovarn.dumps(doc) == "a: 2\nb: new\nc:\n  - 1\nd: &y\n  k: w\n"
+
+
+def test_a_copied_anchor_is_written_once():
+    doc = plovarn.loads("a: &x\n  k: v\nb: *x\n")
+    doc["c"] = doc["a"]
+    out = plovarn.dumps(doc)
+    assert out.count("&x") == 1
+    assert pyyaml(out) == [{"a": {"k": "v"}, "b": {"k": "v"}, "c": {"k": "v"}}]
+
+
+std_tags = {"scalar": "!!str", "map": "!!map", "seq": "!!seq"}
+
+
+@st.composite
+def documents(draw):
+    """Block YAML text with anchors, aliases and tags; aliases name anchors of finished nodes."""
+    defined = []
+
+    def props(kind):
+        parts = []
+        if draw(st.booleans()):
+            name = f"a{len(defined) + len(pending)}"  # unique: some readers refuse a name defined twice
+            parts.append("&" + name)
+            pending.append(name)
+        tag = draw(st.sampled_from(["", "", "!t", std_tags[kind]]))
+        if tag:
+            parts.append(tag)
+        return " ".join(parts)
+
+    def node(depth, indent):
+        kind = draw(st.sampled_from(["scalar", "scalar", "alias", "map", "seq"] if depth < 3 else ["scalar", "alias"]))
+        if kind == "alias" and defined:
+            return " *" + draw(st.sampled_from(defined))
+        if kind in ("alias", "scalar"):
+            p = props("scalar")
+            return (" " + p if p else "") + " " + draw(st.sampled_from(["1", "x", "yes", "''"]))
+        p = props(kind)
+        lines = []
+        for i in range(draw(st.integers(1, 3))):
+            child = node(depth + 1, indent + 2)
+            if kind == "map":
+                lines.append(" " * (indent + 2) + f"k{i}:" + child)
+            else:
+                lines.append(" " * (indent + 2) + "-" + child)
+        return (" " + p if p else "") + "\n" + "\n".join(lines)
+
+    pending = []
+    entries = []
+    for i in range(draw(st.integers(1, 4))):
+        pending.clear()
+        entries.append(f"k{i}:" + node(0, 0))
+        defined.extend(pending)
+    return "\n".join(entries) + "\n"
+
+
+@settings(max_examples=150, deadline=None)
+@given(documents())
+def test_generated_documents_read_the_same_everywhere(text):
+    out = round_trip(text)
+    assert plovarn.loads(out).to_dict() == plovarn.loads(text).to_dict()
+    assert pyyaml(out) == pyyaml(text)
