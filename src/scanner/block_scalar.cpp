@@ -117,7 +117,6 @@ Scanner::Status Scanner::fetch_block_scalar(bool literal) {
         return fail(mark_, "wrongly indented line in block scalar");
 
     bool previous_leading_blank = false;
-    bool ended_without_break = false;
     while (col() == n && at(0) != 0) {
         if (n == 0) {
             // Content at column 0 of a top-level scalar: "---" and "..." end it,
@@ -145,21 +144,16 @@ Scanner::Status Scanner::fetch_block_scalar(bool literal) {
             take_content_run<byte_sets::LineText>(text_);
             fill_lookahead(1);
         }
-        if (at(0) == 0) {
-            ended_without_break = true;
-            break;
-        }
+        if (at(0) == 0) break;
         fill_lookahead(2);
         skip_linebreak();
         first_break_ = true;
         skip_block_scalar_indent(n, more_breaks_);
     }
 
-    if (chomping != Chomping::Strip) {
-        if (first_break_) text_.push_back('\n');
-        // A last line without a final line break still ends with one.
-        if (ended_without_break) text_.push_back('\n');
-    }
+    // A last line that the text ends without a line break keeps none: clipping and
+    // keeping only keep breaks that were there, as every YAML reader reads them.
+    if (chomping != Chomping::Strip && first_break_) text_.push_back('\n');
     if (chomping == Chomping::Keep) text_.append(more_breaks_, '\n');
     push_text();
     return {};

@@ -106,9 +106,11 @@ TEST(QuotedScalar, AsKeysAndJsonStyle) {
 
 TEST(BlockScalar, ChompingAndTheEndOfInput) {
     EXPECT_EQ(scalars("|"), (std::vector<ScannedScalar>{{L, "", 1, 0}}));
-    EXPECT_EQ(text_of("|\n  abc"), "abc\n");
+    // A last line without a line break gains none, whatever the chomping.
+    EXPECT_EQ(text_of("|\n  abc"), "abc");
     EXPECT_EQ(text_of("|-\n  abc"), "abc");
-    EXPECT_EQ(text_of("|+\n  abc"), "abc\n");
+    EXPECT_EQ(text_of("|+\n  abc"), "abc");
+    EXPECT_EQ(text_of(">\n  a\n  b"), "a b");
     EXPECT_EQ(text_of("|\n  abc\n\n\n"), "abc\n");
     EXPECT_EQ(text_of("|-\n  abc\n\n\n"), "abc");
     EXPECT_EQ(text_of("|+\n  abc\n\n\n"), "abc\n\n\n");
@@ -129,10 +131,10 @@ TEST(BlockScalar, EmptyContentIsTheSameAtTheEndAndInTheMiddle) {
     EXPECT_EQ(scalars("a: |+\n\n\nb: 1")[1].text, "\n\n");
 }
 
-// A last line of blanks without a break adds no second line feed.
+// A last line of blanks without a break adds no line feed of its own.
 TEST(BlockScalar, TrailingBlankLineAtTheEndAddsNothing) {
     EXPECT_EQ(text_of("|\n  abc\n  "), "abc\n");
-    EXPECT_EQ(text_of("|\n  abc\n     "), "abc\n   \n");
+    EXPECT_EQ(text_of("|\n  abc\n     "), "abc\n   ");
 }
 
 TEST(BlockScalar, Folding) {
