@@ -2,30 +2,11 @@
 every reader of the written file sees what it saw in the original."""
 
 import pytest
-import yaml
 from hypothesis import given, settings
 from hypothesis import strategies as st
+from peer_readers import pyyaml_load_all as pyyaml
 
 import plovarn
-
-
-class AnyTagLoader(yaml.SafeLoader):
-    """PyYAML's safe loader, reading an unknown tag as the plain value it is written on."""
-
-
-def _untagged(loader, suffix, node):
-    if isinstance(node, yaml.ScalarNode):
-        return loader.construct_scalar(node)
-    if isinstance(node, yaml.SequenceNode):
-        return loader.construct_sequence(node, deep=True)
-    return loader.construct_mapping(node, deep=True)
-
-
-AnyTagLoader.add_multi_constructor("", _untagged)
-
-
-def pyyaml(text):
-    return list(yaml.load_all(text, Loader=AnyTagLoader))
 
 
 def round_trip(text):

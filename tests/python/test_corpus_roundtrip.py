@@ -4,6 +4,7 @@ import math
 import pathlib
 
 import pytest
+from peer_readers import pyyaml_load_all
 
 import plovarn
 
@@ -32,3 +33,12 @@ def test_dump_of_a_loaded_file_is_stable_and_keeps_values(path):
         again = plovarn.loads(once)
         assert plovarn.dumps(again) == once
         assert plain(again) == plain(doc)
+
+
+@pytest.mark.skipif(not FILES, reason="the shared corpus is not beside the project")
+@pytest.mark.parametrize("path", FILES, ids=lambda p: str(p.relative_to(CORPUS)))
+def test_another_reader_reads_the_written_file_as_the_original(path):
+    text = path.read_text(encoding="utf-8")
+    out = plovarn.dumps_all(plovarn.loads_all(text))
+    assert plovarn.dumps_all(plovarn.loads_all(out)) == out
+    assert pyyaml_load_all(out) == pyyaml_load_all(text)
