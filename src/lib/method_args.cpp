@@ -14,26 +14,6 @@ std::optional<std::string_view> utf8_of(PyObject* obj) {
     return std::string_view(data, static_cast<std::size_t>(size));
 }
 
-}  // namespace
-
-std::optional<std::string_view> text_arg(const char* name, PyObject* obj) {
-    if (!PyUnicode_Check(obj)) {
-        argument_type_error(name, obj, "str");
-        return std::nullopt;
-    }
-    return utf8_of(obj);
-}
-
-std::optional<std::string_view> text_value(PyObject* obj) {
-    if (!PyUnicode_Check(obj)) {
-        PyErr_Format(PyExc_TypeError, "'%s' object is not an instance of 'str'", Py_TYPE(obj)->tp_name);
-        return std::nullopt;
-    }
-    return utf8_of(obj);
-}
-
-namespace {
-
 // Gives the TypeError of a failed index conversion the prefix "argument '<name>': ";
 // any other exception stays as it is.
 void prefix_type_error(const char* name) {
@@ -52,6 +32,22 @@ void prefix_type_error(const char* name) {
 }
 
 }  // namespace
+
+std::optional<std::string_view> text_arg(const char* name, PyObject* obj) {
+    if (!PyUnicode_Check(obj)) {
+        argument_type_error(name, obj, "str");
+        return std::nullopt;
+    }
+    return utf8_of(obj);
+}
+
+std::optional<std::string_view> text_value(PyObject* obj) {
+    if (!PyUnicode_Check(obj)) {
+        PyErr_Format(PyExc_TypeError, "'%s' object is not an instance of 'str'", Py_TYPE(obj)->tp_name);
+        return std::nullopt;
+    }
+    return utf8_of(obj);
+}
 
 static_assert(sizeof(long) >= sizeof(Py_ssize_t));
 

@@ -10,10 +10,13 @@
 
 namespace plovarn {
 
+// Whether the pending exception is an Exception, not an interruption.
+inline bool ordinary_failure_pending() { return PyErr_ExceptionMatches(PyExc_Exception) != 0; }
+
 // Clears the pending exception when it is an Exception and returns true; leaves
 // an interruption pending and returns false.
 inline bool clear_ordinary_failure() {
-    if (!PyErr_ExceptionMatches(PyExc_Exception)) return false;
+    if (!ordinary_failure_pending()) return false;
     PyErr_Clear();
     return true;
 }

@@ -48,7 +48,7 @@ std::optional<std::string> bytes_of_int_sequence(PyObject* obj) {
 // Replaces the pending exception of a failed write() by RuntimeError "Write error:
 // <type>: <str() of the exception>"; an interruption stays as it is.
 void report_write_error() {
-    if (!PyErr_ExceptionMatches(PyExc_Exception)) return;
+    if (!ordinary_failure_pending()) return;
     PyObject* type_raw = nullptr;
     PyObject* value_raw = nullptr;
     PyObject* trace_raw = nullptr;
