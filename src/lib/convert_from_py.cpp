@@ -8,7 +8,9 @@
 
 #include "lib/convert.h"
 #include "lib/convert_support.h"
+#include "lib/numpy_bool.h"
 #include "lib/objects.h"
+#include "lib/python_failures.h"
 
 namespace plovarn {
 namespace {
@@ -29,10 +31,40 @@ std::optional<std::string> utf8_of(PyObject* str) {
     return std::string(data, static_cast<std::size_t>(size));
 }
 
-// None, bool, integer, float and str, in that order of tests. Exact int, float
-// and str skip the conversion protocols, which they would pass the same way.
-// Kept out of line, like the other leaf steps below, so that the recursive
-// functions keep small frames and deep nesting stays far from the stack's end.
+// An integer: an int (or subclass) or an object with __index__. One outside the
+// signed 64-bit range is refused: the tree has no other integer, and a float in
+// its place would be a different number.
+Scalar integer_from_py(PyObject* obj, std::optional<YamlNode>& out) {
+    PyRef index;
+    PyObject* number = obj;
+    if (!PyLong_Check(obj)) {
+        if (!PyIndex_Check(obj)) return Scalar::NotScalar;
+        index = PyRef::steal(PyNumber_Index(obj));
+        if (!index) {
+            // An __index__ that refuses its object leaves the other tests to try.
+            if (!PyErr_ExceptionMatches(PyExc_TypeError)) return Scalar::Failed;
+            PyErr_Clear();
+            return Scalar::NotScalar;
+        }
+        number = index.get();
+    }
+    int overflow = 0;
+    const long long value = PyLong_AsLongLongAndOverflow(number, &overflow);
+    if (overflow != 0) {
+        PyErr_SetString(PyExc_OverflowError, "int too large to store in YAML: outside the signed 64-bit range");
+        return Scalar::Failed;
+    }
+    if (value == -1 && PyErr_Occurred()) return Scalar::Failed;
+    out = YamlNode(ScalarValue::make_int(value));
+    return Scalar::Converted;
+}
+
+// None, bool, float, integer, other numbers by __float__, and str, in that order
+// of tests. numpy's bool is a bool; a float subclass stays a float even when it
+// also defines __index__. Exact int, float and str skip the conversion
+// protocols, which they would pass the same way. Kept out of line, like the
+// other leaf steps below, so that the recursive functions keep small frames and
+// deep nesting stays far from the stack's end.
 [[gnu::noinline]] Scalar scalar_from_py(PyObject* obj, std::optional<YamlNode>& out) {
     if (obj == Py_None) {
         out = YamlNode(ScalarValue::make_null());
@@ -48,25 +80,28 @@ std::optional<std::string> utf8_of(PyObject* str) {
         out = YamlNode(ScalarValue::make_bool(obj == Py_True));
         return Scalar::Converted;
     }
-    if (PyFloat_CheckExact(obj)) {
+    if (PyFloat_Check(obj)) {
         out = YamlNode(ScalarValue::make_float(PyFloat_AS_DOUBLE(obj)));
         return Scalar::Converted;
     }
-    const long as_long = PyLong_AsLong(obj);
-    if (as_long != -1 || !PyErr_Occurred()) {
-        out = YamlNode(ScalarValue::make_int(as_long));
+    if (is_numpy_bool(obj)) {
+        const int truth = PyObject_IsTrue(obj);
+        if (truth < 0) return Scalar::Failed;
+        out = YamlNode(ScalarValue::make_bool(truth == 1));
         return Scalar::Converted;
     }
-    if (!PyErr_ExceptionMatches(PyExc_OverflowError) && !PyErr_ExceptionMatches(PyExc_TypeError))
-        return Scalar::Failed;
-    PyErr_Clear();
+    if (const Scalar integer = integer_from_py(obj, out); integer != Scalar::NotScalar) return integer;
 
-    const double as_double = PyFloat_AsDouble(obj);
-    if (as_double != -1.0 || !PyErr_Occurred()) {
-        out = YamlNode(ScalarValue::make_float(as_double));
-        return Scalar::Converted;
+    const PyNumberMethods* number = Py_TYPE(obj)->tp_as_number;
+    if (number != nullptr && number->nb_float != nullptr) {
+        const double as_double = PyFloat_AsDouble(obj);
+        if (as_double != -1.0 || !PyErr_Occurred()) {
+            out = YamlNode(ScalarValue::make_float(as_double));
+            return Scalar::Converted;
+        }
+        // A __float__ that fails leaves the other tests to try; an interrupt stops.
+        if (!clear_ordinary_failure()) return Scalar::Failed;
     }
-    PyErr_Clear();
 
     if (PyUnicode_Check(obj)) {
         auto text = utf8_of(obj);
@@ -108,8 +143,7 @@ std::optional<std::string> utf8_of(PyObject* str) {
     PyRef text = PyRef::steal(PyObject_Str(obj));
     if (text) {
         PyErr_Format(PyExc_RuntimeError, "Cannot convert %U to YAML node", text.get());
-    } else {
-        PyErr_Clear();
+    } else if (clear_ordinary_failure()) {
         PyErr_Format(PyExc_RuntimeError, "Cannot convert <unprintable %s object> to YAML node", Py_TYPE(obj)->tp_name);
     }
 }

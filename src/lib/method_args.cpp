@@ -1,8 +1,7 @@
 #include "lib/method_args.h"
 
-#include <cstring>
-
 #include "lib/args.h"
+#include "lib/numpy_bool.h"
 #include "lib/py_ref.h"
 
 namespace plovarn {
@@ -15,11 +14,21 @@ std::optional<std::string_view> utf8_of(PyObject* obj) {
     return std::string_view(data, static_cast<std::size_t>(size));
 }
 
-// numpy's boolean scalar, recognised by its type name so that numpy is never
-// imported: "numpy.bool_" before numpy 2, "numpy.bool" since.
-bool is_numpy_bool(PyObject* obj) {
-    const char* name = Py_TYPE(obj)->tp_name;
-    return std::strcmp(name, "numpy.bool_") == 0 || std::strcmp(name, "numpy.bool") == 0;
+// Gives the TypeError of a failed index conversion the prefix "argument '<name>': ";
+// any other exception stays as it is.
+void prefix_type_error(const char* name) {
+    if (!PyErr_ExceptionMatches(PyExc_TypeError)) return;
+    PyObject* type = nullptr;
+    PyObject* raw_value = nullptr;
+    PyObject* traceback = nullptr;
+    PyErr_Fetch(&type, &raw_value, &traceback);
+    PyErr_NormalizeException(&type, &raw_value, &traceback);
+    PyRef owned_type = PyRef::steal(type);
+    PyRef owned_value = PyRef::steal(raw_value);
+    PyRef owned_tb = PyRef::steal(traceback);
+    PyRef message = PyRef::steal(owned_value ? PyObject_Str(owned_value.get()) : PyUnicode_FromString(""));
+    if (!message) return;
+    PyErr_Format(PyExc_TypeError, "argument '%s': %U", name, message.get());
 }
 
 }  // namespace
@@ -40,21 +49,23 @@ std::optional<std::string_view> text_value(PyObject* obj) {
     return utf8_of(obj);
 }
 
+static_assert(sizeof(long) >= sizeof(Py_ssize_t));
+
 std::optional<long> index_arg(const char* name, PyObject* obj) {
-    long value = PyLong_AsLong(obj);
-    if (value != -1 || !PyErr_Occurred()) return value;
-    if (!PyErr_ExceptionMatches(PyExc_TypeError)) return std::nullopt;
-    PyObject* type = nullptr;
-    PyObject* raw_value = nullptr;
-    PyObject* traceback = nullptr;
-    PyErr_Fetch(&type, &raw_value, &traceback);
-    PyErr_NormalizeException(&type, &raw_value, &traceback);
-    PyRef owned_type = PyRef::steal(type);
-    PyRef owned_value = PyRef::steal(raw_value);
-    PyRef owned_tb = PyRef::steal(traceback);
-    PyRef message = PyRef::steal(owned_value ? PyObject_Str(owned_value.get()) : PyUnicode_FromString(""));
-    if (!message) return std::nullopt;
-    PyErr_Format(PyExc_TypeError, "argument '%s': %U", name, message.get());
+    PyRef number = PyRef::steal(PyNumber_Index(obj));
+    if (!number) {
+        prefix_type_error(name);
+        return std::nullopt;
+    }
+    const Py_ssize_t value = PyLong_AsSsize_t(number.get());
+    if (value == -1 && PyErr_Occurred()) return std::nullopt;
+    return static_cast<long>(value);
+}
+
+std::optional<long> item_index_arg(const char* name, PyObject* obj) {
+    const Py_ssize_t value = PyNumber_AsSsize_t(obj, PyExc_IndexError);
+    if (value != -1 || !PyErr_Occurred()) return static_cast<long>(value);
+    prefix_type_error(name);
     return std::nullopt;
 }
 

@@ -20,9 +20,15 @@ std::optional<std::string_view> text_arg(const char* name, PyObject* obj);
 // The same without the argument prefix: "'<type>' object is not an instance of 'str'".
 std::optional<std::string_view> text_value(PyObject* obj);
 
-// An index converted as a C long. A failed conversion's TypeError gets the prefix
-// "argument '<name>': "; other errors (OverflowError) pass unchanged.
+// An index converted as list.pop and list.insert take theirs: an int beyond the
+// range of an index raises OverflowError. A failed conversion's TypeError gets the
+// prefix "argument '<name>': "; other errors pass unchanged.
 std::optional<long> index_arg(const char* name, PyObject* obj);
+
+// An index that names an existing element, converted as list's item access does:
+// an int beyond the range of an index is out of range, IndexError "cannot fit
+// 'int' into an index-sized integer". TypeErrors as for index_arg.
+std::optional<long> item_index_arg(const char* name, PyObject* obj);
 
 // A flag that must be a bool (or numpy's boolean type); `obj` may be nullptr
 // (not given), which yields false.

@@ -46,7 +46,7 @@ int delete_from_list(PyObject* self, std::size_t pos) {
 }
 
 int assign_index(PyObject* self, PyObject* key, PyObject* value) {
-    const auto index = index_arg("key", key);
+    const auto index = item_index_arg("key", key);
     if (!index) return -1;
     std::optional<YamlNode> node = py_to_node(value);
     if (!node) return -1;
@@ -66,7 +66,7 @@ int assign_index(PyObject* self, PyObject* key, PyObject* value) {
 }
 
 int delete_index(PyObject* self, PyObject* key) {
-    const auto index = index_arg("key", key);
+    const auto index = item_index_arg("key", key);
     if (!index) return -1;
     PyYamlSequence* s = self_of(self);
     std::size_t pos = 0;
@@ -263,7 +263,7 @@ PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, P
                       Which which) {
     PyObject* a[1];
     if (!parse_args(function, args, nargs, kwnames, {"idx"}, 1, a)) return nullptr;
-    const auto index = index_arg("idx", a[0]);
+    const auto index = item_index_arg("idx", a[0]);
     if (!index) return nullptr;
     PyYamlSequence* s = self_of(self);
     ReadAccess read(s->guard, type_name);
@@ -277,7 +277,7 @@ PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, P
                       Which which) {
     PyObject* a[2];
     if (!parse_args(function, args, nargs, kwnames, {"idx", "comment"}, 2, a)) return nullptr;
-    const auto index = index_arg("idx", a[0]);
+    const auto index = item_index_arg("idx", a[0]);
     if (!index) return nullptr;
     const auto comment = text_arg("comment", a[1]);
     if (!comment) return nullptr;

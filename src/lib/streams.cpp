@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "lib/python_failures.h"
+
 namespace plovarn {
 namespace {
 
@@ -16,34 +18,55 @@ PyRef call_method(PyObject* obj, const char* name, PyObject* arg) {
         PyObject_VectorcallMethod(method_name.get(), args, nargs | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
 }
 
-// Items of a sequence that are all integers 0..255, as bytes. Any failure on the
-// way, including an exception from the iteration, makes it nullopt with no
-// exception left set.
+// Items of a sequence that are all integers 0..255, as bytes. Any ordinary
+// failure on the way, including an exception from the iteration, makes it
+// nullopt with no exception left set; an interruption stays pending.
 std::optional<std::string> bytes_of_int_sequence(PyObject* obj) {
     PyRef iter = PyRef::steal(PyObject_GetIter(obj));
     if (!iter) {
-        PyErr_Clear();
+        clear_ordinary_failure();
         return std::nullopt;
     }
     std::string out;
     const Py_ssize_t hint = PyObject_LengthHint(obj, 0);
     if (hint > 0) out.reserve(static_cast<std::size_t>(hint));
-    else PyErr_Clear();
+    else if (hint < 0 && !clear_ordinary_failure()) return std::nullopt;
     while (PyRef item = PyRef::steal(PyIter_Next(iter.get()))) {
         if (!PyLong_Check(item.get())) return std::nullopt;
         int overflow = 0;
         const long value = PyLong_AsLongAndOverflow(item.get(), &overflow);
-        if (overflow != 0 || value < 0 || value > 255) {
-            PyErr_Clear();
-            return std::nullopt;
-        }
+        if (overflow != 0 || value < 0 || value > 255) return std::nullopt;
         out.push_back(static_cast<char>(value));
     }
     if (PyErr_Occurred()) {
-        PyErr_Clear();
+        clear_ordinary_failure();
         return std::nullopt;
     }
     return out;
+}
+
+// Replaces the pending exception of a failed write() by RuntimeError "Write error:
+// <type>: <str() of the exception>"; an interruption stays as it is.
+void report_write_error() {
+    if (!ordinary_failure_pending()) return;
+    PyObject* type_raw = nullptr;
+    PyObject* value_raw = nullptr;
+    PyObject* trace_raw = nullptr;
+    PyErr_Fetch(&type_raw, &value_raw, &trace_raw);
+    PyErr_NormalizeException(&type_raw, &value_raw, &trace_raw);
+    PyRef type = PyRef::steal(type_raw);
+    PyRef value = PyRef::steal(value_raw);
+    PyRef trace = PyRef::steal(trace_raw);
+
+    PyRef type_name = PyRef::steal(PyType_GetQualName(reinterpret_cast<PyTypeObject*>(type.get())));
+    if (!type_name) return;
+    PyRef description = PyRef::steal(PyObject_Str(value ? value.get() : Py_None));
+    if (!description) {
+        if (!clear_ordinary_failure()) return;
+        description = PyRef::steal(PyUnicode_FromString("<exception str() failed>"));
+        if (!description) return;
+    }
+    PyErr_Format(PyExc_RuntimeError, "Write error: %U: %U", type_name.get(), description.get());
 }
 
 bool is_continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -133,6 +156,7 @@ std::optional<StreamText> read_stream(PyObject* stream) {
     } else {
         std::optional<std::string> bytes;
         if (PySequence_Check(obj)) bytes = bytes_of_int_sequence(obj);
+        if (!bytes && PyErr_Occurred()) return std::nullopt;
         if (!bytes) {
             PyErr_SetString(PyExc_RuntimeError, read_type_message);
             return std::nullopt;
@@ -151,31 +175,16 @@ bool write_to_stream(PyObject* stream, std::string_view text) {
     PyRef str = PyRef::steal(PyUnicode_DecodeUTF8(text.data(), size, "strict"));
     if (!str) return false;
     if (call_method(stream, "write", str.get())) return true;
-    PyErr_Clear();
-    str.reset();
-
-    PyRef bytes = PyRef::steal(PyBytes_FromStringAndSize(text.data(), size));
-    if (!bytes) return false;
-    if (call_method(stream, "write", bytes.get())) return true;
-
-    PyObject* type_raw = nullptr;
-    PyObject* value_raw = nullptr;
-    PyObject* trace_raw = nullptr;
-    PyErr_Fetch(&type_raw, &value_raw, &trace_raw);
-    PyErr_NormalizeException(&type_raw, &value_raw, &trace_raw);
-    PyRef type = PyRef::steal(type_raw);
-    PyRef value = PyRef::steal(value_raw);
-    PyRef trace = PyRef::steal(trace_raw);
-
-    PyRef type_name = PyRef::steal(PyType_GetQualName(reinterpret_cast<PyTypeObject*>(type.get())));
-    if (!type_name) return false;
-    PyRef description = PyRef::steal(PyObject_Str(value ? value.get() : Py_None));
-    if (!description) {
+    // Only a stream that refuses text gets the bytes: any other failure may have
+    // come after part of the text was written, and a second call would repeat it.
+    if (PyErr_ExceptionMatches(PyExc_TypeError)) {
         PyErr_Clear();
-        description = PyRef::steal(PyUnicode_FromString("<exception str() failed>"));
-        if (!description) return false;
+        str.reset();
+        PyRef bytes = PyRef::steal(PyBytes_FromStringAndSize(text.data(), size));
+        if (!bytes) return false;
+        if (call_method(stream, "write", bytes.get())) return true;
     }
-    PyErr_Format(PyExc_RuntimeError, "Write error: %U: %U", type_name.get(), description.get());
+    report_write_error();
     return false;
 }
 

@@ -29,8 +29,10 @@ struct StreamText {
 // Python exception is set and nullopt returned.
 std::optional<StreamText> read_stream(PyObject* stream);
 
-// Passes `text` to stream.write() as str, or as bytes when the str call raises.
-// Returns false with a Python exception set when both calls raise.
+// Passes `text` to stream.write() as str, or as bytes when the str call raises
+// TypeError (the stream refuses text). Returns false with RuntimeError "Write
+// error: ..." set when the call that counts raises an Exception; an interruption
+// (KeyboardInterrupt and the like) is left as it was raised.
 bool write_to_stream(PyObject* stream, std::string_view text);
 
 // The first invalid place of `bytes` as strict UTF-8, described as

@@ -32,16 +32,26 @@ class TestScalarsFromPython:
     def test_bool_comes_before_int(self):
         assert dumped(True) == "- true\n"
 
-    def test_big_integers_become_floats(self):
-        assert stored(2**70) == float(2**70) and type(stored(2**70)) is float
-        assert stored(-2**63) == -2**63 and type(stored(-2**63)) is int
-        assert type(stored(2**63)) is float
+    @pytest.mark.parametrize("value", [2**63, 2**64 + 1, -2**63 - 1, 2**70, 10**400],
+                             ids=["2**63", "2**64+1", "-2**63-1", "2**70", "10**400"])
+    def test_integers_beyond_64_bits_are_refused(self, value):
+        # A float in its place would be a different number, and the reader gives
+        # an integer literal beyond the range back as a string.
+        message = "^int too large to store in YAML: outside the signed 64-bit range$"
+        m = YamlMapping()
+        with pytest.raises(OverflowError, match=message):
+            m["v"] = value
+        with pytest.raises(OverflowError, match=message):
+            plovarn.dumps(value)
+        s = plovarn.loads("- 1  # kept\n")
+        list.__setitem__(s, 0, value)  # reaches the parent list around the class
+        with pytest.raises(OverflowError, match=message):
+            plovarn.dumps(s)
+        assert m == {} and m.to_dict() == {}
 
-    def test_integer_too_large_for_a_double(self):
-        with pytest.raises(RuntimeError, match=r"^Cannot convert 1000+ to YAML node$"):
-            stored(10**400)
-        with pytest.raises(RuntimeError, match="^expected YamlMapping, YamlSequence, or YamlScalar$"):
-            plovarn.dumps(10**400)
+    def test_the_ends_of_the_64_bit_range_are_kept(self):
+        for value in (-2**63, 2**63 - 1):
+            assert stored(value) == value and type(stored(value)) is int
 
     def test_protocols(self):
         class Index:
@@ -69,6 +79,38 @@ class TestScalarsFromPython:
         assert type(stored(Text("t"))) is str and stored(Text("t")) == "t"
         assert type(stored(Number(3))) is int
         assert type(stored(Real(0.5))) is float
+
+    def test_float_subclass_with_index_stays_a_float(self):
+        class Real(float):
+            def __index__(self):
+                return 3
+
+        assert type(stored(Real(2.5))) is float and stored(Real(2.5)) == 2.5
+        assert plovarn.dumps(Real(2.5)) == "2.5\n"
+
+    @pytest.mark.parametrize("type_name, value", [
+        ("bool_", True), ("bool_", False), ("int8", -128), ("int16", 32767), ("int32", -7), ("int64", -2**63),
+        ("int64", 2**63 - 1), ("uint8", 255), ("uint32", 2**32 - 1), ("uint64", 2**63 - 1), ("intp", 0),
+        ("float16", 0.5), ("float32", 0.1), ("float64", -0.0), ("float64", float("inf")), ("longdouble", 2.5),
+    ])
+    def test_numpy_scalars_are_stored_as_the_number_they_are(self, type_name, value):
+        np = pytest.importorskip("numpy")
+        scalar = getattr(np, type_name)(value)
+        plain = {"b": bool, "i": int, "u": int, "f": float}[np.dtype(type(scalar)).kind](scalar)
+        assert type(stored(scalar)) is type(plain) and repr(stored(scalar)) == repr(plain)
+        assert dumped(scalar) == dumped(plain) and plovarn.dumps(scalar) == plovarn.dumps(plain)
+
+    def test_numpy_bool_is_written_as_a_boolean(self):
+        np = pytest.importorskip("numpy")
+        m = plovarn.loads("enabled: false  # switch\n")
+        m["enabled"] = np.True_
+        assert plovarn.dumps(m) == "enabled: true  # switch\n"
+
+    @pytest.mark.parametrize("type_name, value", [("uint64", 2**63), ("uint64", 2**64 - 1)])
+    def test_numpy_integers_beyond_64_bits_are_refused(self, type_name, value):
+        np = pytest.importorskip("numpy")
+        with pytest.raises(OverflowError, match="outside the signed 64-bit range"):
+            stored(getattr(np, type_name)(value))
 
     def test_str_subclass_with_index_converts_as_an_integer(self):
         class Odd(str):

@@ -100,6 +100,23 @@ class BadStr(Exception):
         raise ValueError("no text")
 
 
+class Interrupted(Exception):
+    """Its text is interrupted while the module describes it."""
+
+    def __str__(self):
+        raise KeyboardInterrupt
+
+
+class Interrupting:
+    def __float__(self):
+        raise KeyboardInterrupt
+
+
+class Unprintable:
+    def __str__(self):
+        raise KeyboardInterrupt
+
+
 # ---- workloads ----
 
 
@@ -175,7 +192,11 @@ def conversion_errors():
     s = YamlSequence()
     expect_error(RuntimeError, m.__setitem__, "k", object())
     expect_error(RuntimeError, m.__setitem__, "k", {"a": [1, object()]})
-    expect_error(RuntimeError, m.__setitem__, "k", 10**400)
+    expect_error(OverflowError, m.__setitem__, "k", 10**400)
+    expect_error(OverflowError, s.append, [1, {"a": 2**64}])
+    expect_error(OverflowError, plovarn.dumps, 2**64)
+    expect_error(KeyboardInterrupt, m.__setitem__, "k", Interrupting())
+    expect_error(KeyboardInterrupt, m.__setitem__, "k", Unprintable())
     expect_error(TypeError, m.__setitem__, "k", {1: 2})
     expect_error(RuntimeError, s.append, [1, {"a": object()}])
     expect_error(RuntimeError, s.extend, [1, object()])
@@ -205,6 +226,8 @@ def write_errors():
     expect_error(RuntimeError, plovarn.dump, doc, Writer(BadStr()))
     expect_error(RuntimeError, plovarn.dump_all, [doc, 1], Writer(OSError("disk full")))
     expect_error(RuntimeError, plovarn.dump, doc, object())
+    expect_error(KeyboardInterrupt, plovarn.dump, doc, Writer(KeyboardInterrupt()))
+    expect_error(KeyboardInterrupt, plovarn.dump, doc, Writer(Interrupted()))
 
     def broken():
         yield doc
@@ -249,6 +272,8 @@ def argument_errors():
         expect_error(IndexError, fn, *args)
     expect_error(ValueError, s.remove, 99)
     expect_error(OverflowError, s.insert, 2**70, 1)
+    expect_error(IndexError, s.__setitem__, 2**70, 1)
+    expect_error(IndexError, s.set_comment_before, -2**70, "c")
 
 
 def sort_and_guard_errors():

@@ -49,8 +49,6 @@ class TestAssignment:
             s["0"] = 1
         with pytest.raises(TypeError, match="^argument 'key': 'float' object cannot be interpreted as an integer$"):
             s[0.0] = 1
-        with pytest.raises(OverflowError):
-            s[2 ** 70] = 1
         assert s == [1, 2, 3]
 
     def test_index_protocol_and_bool(self, s):
@@ -212,6 +210,37 @@ class TestComments:
             s.set_comment_before(0, 1)
         with pytest.raises(TypeError, match="^argument 'idx': 'str' object cannot be interpreted as an integer$"):
             s.get_comment_before("0")
+
+
+class BigIndex:
+    def __index__(self):
+        return 2**64
+
+
+# Every method that takes an index, beside the list operation that takes it the same way.
+INDEXED = {
+    "s[i] = v": (lambda s, i: s.__setitem__(i, 0), lambda plain, i: plain.__setitem__(i, 0)),
+    "del s[i]": (lambda s, i: s.__delitem__(i), lambda plain, i: plain.__delitem__(i)),
+    "pop": (lambda s, i: s.pop(i), lambda plain, i: plain.pop(i)),
+    "insert": (lambda s, i: s.insert(i, 0), lambda plain, i: plain.insert(i, 0)),
+    "get_comment_before": (lambda s, i: s.get_comment_before(i), lambda plain, i: plain[i]),
+    "get_comment_inline": (lambda s, i: s.get_comment_inline(i), lambda plain, i: plain[i]),
+    "set_comment_before": (lambda s, i: s.set_comment_before(i, "x"), lambda plain, i: plain.__setitem__(i, 0)),
+    "set_comment_inline": (lambda s, i: s.set_comment_inline(i, "x"), lambda plain, i: plain.__setitem__(i, 0)),
+}
+
+
+@pytest.mark.parametrize("index", [2**63, -2**63 - 1, 2**70, -2**100, BigIndex()],
+                         ids=["2**63", "-2**63-1", "2**70", "-2**100", "__index__"])
+@pytest.mark.parametrize("method", INDEXED)
+def test_indices_beyond_any_position_fail_as_for_a_list(s, method, index):
+    ours, plain_operation = INDEXED[method]
+    with pytest.raises((IndexError, OverflowError)) as expected:
+        plain_operation([1, 2, 3], index)
+    with pytest.raises(type(expected.value)) as info:
+        ours(s, index)
+    assert str(info.value) == str(expected.value)
+    assert s == [1, 2, 3] and s.to_dict() == [1, 2, 3] and comments(s)[0] == ("one", "i1")
 
 
 class TestDrift:

@@ -129,12 +129,34 @@ class TestWrite:
 
         assert plovarn.dump(1, Stream()) is None
 
-    def test_both_calls_failing(self, write_stream):
-        stream = write_stream(accept=(), error=ValueError("closed"))
+    def test_both_calls_failing(self):
+        class Stream:
+            def __init__(self):
+                self.written = []
+
+            def write(self, data):
+                self.written.append(data)
+                raise TypeError("text refused") if isinstance(data, str) else ValueError("closed")
+
+        stream = Stream()
         with pytest.raises(RuntimeError) as info:
             plovarn.dump(1, stream)
         assert str(info.value) == "Write error: ValueError: closed"
         assert [type(w) for w in stream.written] == [str, bytes]
+
+    @pytest.mark.parametrize("error", [
+        ValueError("closed"), OSError(28, "No space left on device"), RuntimeError("lost"),
+        UnicodeEncodeError("ascii", "\u00e9", 0, 1, "ordinal not in range(128)"), AttributeError("gone"),
+    ])
+    @pytest.mark.parametrize("dump", [plovarn.dump, lambda doc, stream: plovarn.dump_all([doc], stream)],
+                             ids=["dump", "dump_all"])
+    def test_only_a_refused_text_is_written_again(self, write_stream, error, dump):
+        # The stream may have taken the text before it raised: a second call would write it twice.
+        stream = write_stream(accept=(), error=error)
+        with pytest.raises(RuntimeError) as info:
+            dump(plovarn.loads("a: 1\n"), stream)
+        assert str(info.value) == f"Write error: {type(error).__name__}: {error}"
+        assert stream.written == ["a: 1\n"]
 
     def test_error_names_the_qualified_type(self, write_stream):
         class Outer:
