@@ -83,7 +83,8 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
                 frames_.pop_back();
                 if (auto* seq = std::get_if<SequenceFrame>(&top)) {
                     types::ItemArray items(std::move(seq->items));
-                    if (!seq->props.empty()) items.set_props(std::move(seq->props));
+                    types::NodeProps props = closed_props(std::move(seq->props), items.empty(), line);
+                    if (!props.empty()) items.set_props(std::move(props));
                     push_node(types::YamlNode(std::move(items)));
                 }
             } else if constexpr (std::is_same_v<E, parser::event::MappingEnd>) {
@@ -92,32 +93,44 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
                 frames_.pop_back();
                 if (auto* map = std::get_if<MappingFrame>(&top)) {
                     if (frames_.empty()) root_last_written_ = map->last_written;
-                    if (!map->props.empty()) map->map.set_props(std::move(map->props));
+                    types::NodeProps props = closed_props(std::move(map->props), map->map.empty(), line);
+                    if (!props.empty()) map->map.set_props(std::move(props));
                     push_node(types::YamlNode(std::move(map->map)));
                 }
+            } else if constexpr (std::is_same_v<E, parser::event::StreamEnd>) {
+                keep_trailing_comments();
             }
-            // Stream and document boundaries build nothing: a document ends when
-            // its root is pushed.
+            // Document boundaries build nothing: a document ends when its root is
+            // pushed, and comments between documents wait for the next one.
         },
         std::move(event));
 }
 
 void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
-    last_line_ = line;
+    // An empty plain scalar (`key:` or `-` with nothing after it) is placed at the
+    // token after it, often on a later line: a comment on that line does not stand
+    // behind it. For a value, the key's line stays the one to match.
+    if (!scalar.value.empty() || scalar.style != ScalarStyle::Plain) last_line_ = line;
     if (frames_.empty()) {
-        documents_.emplace_back(scalar_value(std::move(scalar)));
+        // A scalar document has no entry: its root keeps the comment lines above it.
+        types::YamlNode root(scalar_value(std::move(scalar)));
+        if (types::OptText above = take_before(line))
+            set_root_comment(root, &types::NodeProps::comment_before, std::move(above));
+        documents_.push_back(std::move(root));
         return;
     }
     Frame& top = frames_.back();
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
-        seq->items.push_back(types::YamlItem{take_before(line), {}, types::YamlNode(scalar_value(std::move(scalar)))});
+        types::OptText above = take_for_child(line);
+        seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode(scalar_value(std::move(scalar)))});
         return;
     }
     auto& map = std::get<MappingFrame>(top);
     if (!map.key) {
+        types::OptText above = take_for_child(line);
         // A key is kept as written (after quote and escape processing), never resolved.
         map.key = types::KeyText(scalar.value, source_style(scalar.style));
-        map.comment_before = take_before(line);
+        map.comment_before = std::move(above);
         map.comment_inline.reset();
         return;
     }
@@ -136,7 +149,8 @@ void Builder::apply_alias(std::string_view name, std::uint64_t line) {
     last_line_ = line;
     if (!frames_.empty())
         if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
-            seq->items.push_back(types::YamlItem{take_before(line), {}, types::YamlNode::alias(name)});
+            types::OptText above = take_for_child(line);
+            seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode::alias(name)});
             return;
         }
     push_node(types::YamlNode::alias(name));

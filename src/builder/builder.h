@@ -39,11 +39,28 @@ private:
     void apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line);
     void apply_alias(std::string_view name, std::uint64_t line);
     void push_node(types::YamlNode node);
-    // The pending comments above `line`, joined by "\n"; empties `pending_`.
+    // The pending comments above `line`, joined by "\n"; those on or below it stay.
     types::OptText take_before(std::uint64_t line);
+    // Places the pending comments again, after the line they are matched against
+    // changed: those on it become end-of-line comments.
+    void settle_pending();
+    // take_before for the key or item about to be read; when it is the first one of
+    // a collection that is itself a sequence item, the comments go to that item.
+    types::OptText take_for_child(std::uint64_t line);
     void attach_inline(std::string_view text);
+    // Sets one comment of a document root.
+    static void set_root_comment(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text);
+    // The innermost collection has no item, entry or key yet.
+    bool top_frame_is_empty() const;
     // The innermost collection is empty and will become an item or an entry.
     bool top_frame_is_empty_child() const;
+    // The innermost collection is empty and will become a document root.
+    bool top_frame_is_empty_root() const { return frames_.size() == 1 && top_frame_is_empty(); }
+    // The anchor and tag of a collection that closed, with the comment lines above
+    // it when it is an empty document root (which has no entry to give them to).
+    types::NodeProps closed_props(types::NodeProps props, bool empty, std::uint64_t line);
+    // The comment lines after the last value of the stream stay with its last document.
+    void keep_trailing_comments();
     // Sets the end-of-line comment of the item or entry added last to the innermost
     // open collection (one exists after such a collection closed).
     void attach_to_last_child(std::string_view text);

@@ -3,9 +3,45 @@
 
 #include "builder/builder.h"
 
+#include <cstdint>
+#include <string>
 #include <variant>
 
 namespace plovarn::builder {
+namespace {
+
+// The anchor, tag and document comments of a root; null when it has none.
+const types::NodeProps* root_props(const types::YamlNode& root) {
+    switch (root.kind()) {
+        case types::YamlNode::Kind::Scalar: return root.as_scalar().props();
+        case types::YamlNode::Kind::Mapping: return root.as_mapping().props();
+        case types::YamlNode::Kind::Sequence: return root.as_sequence().props();
+        case types::YamlNode::Kind::Null: break;
+    }
+    return nullptr;
+}
+
+// Where a comment at the end of a sequence item's last line goes. An item that
+// holds a collection has its first line above its content, where the writer
+// puts nothing the reader would read as the item's end-of-line comment; a comment
+// behind a flow collection (`- [a, b]  # c`) goes to the last item or entry inside.
+types::OptText& inline_slot(types::YamlItem& item) {
+    types::YamlItem* at = &item;
+    for (;;) {
+        types::YamlNode& node = at->node;
+        if (node.is_mapping() && !node.as_mapping().empty()) {
+            types::YamlMapping& map = node.as_mapping();
+            return map.entry_mut(map.size() - 1).comment_inline;
+        }
+        if (!node.is_sequence() || node.as_sequence().empty()) return at->comment_inline;
+        types::ItemArray& items = node.as_sequence();
+        at = &items.at_mut(items.size() - 1);
+    }
+}
+
+types::OptText& inline_slot(types::ItemArray& items) { return inline_slot(items.at_mut(items.size() - 1)); }
+
+}  // namespace
 
 void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parser::Comment>& comments) {
     // A quoted or block scalar's token is queued only after the scanner has passed
@@ -16,15 +52,18 @@ void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parse
     // Comments before a plain scalar always stand above it.
     // Likewise a comment behind the closing bracket of an empty flow collection
     // (`- []  # note`) has no item inside to go to: it belongs to the item or entry
-    // the collection becomes.
+    // the collection becomes, or, for a document root (`[]  # note`), to the root.
     parser::Comment* first = comments.data();
     parser::Comment* last = first + comments.size();
     parser::Comment* after = last;
     const bool scalar = std::holds_alternative<parser::event::Scalar>(event);
-    const bool closes_empty = (std::holds_alternative<parser::event::SequenceEnd>(event) ||
-                               std::holds_alternative<parser::event::MappingEnd>(event)) &&
-                              top_frame_is_empty_child();
-    if (scalar || closes_empty) {
+    const bool closes = std::holds_alternative<parser::event::SequenceEnd>(event) ||
+                        std::holds_alternative<parser::event::MappingEnd>(event);
+    const bool closes_empty = closes && top_frame_is_empty_child();
+    const bool closes_empty_root = closes && top_frame_is_empty_root();
+    // A scalar or empty document root: comments pulled before it may follow it.
+    const bool settles_root = closes_empty_root || (scalar && frames_.empty());
+    if (scalar || closes_empty || closes_empty_root) {
         after = first;
         while (after != last && after->mark.line < line) ++after;
     }
@@ -34,21 +73,68 @@ void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parse
         for (parser::Comment* c = after; c != last; ++c) attach_to_last_child(c->text);
     else
         distribute(after, last);
+    if (settles_root) settle_pending();
     comments.clear();
 }
 
-bool Builder::top_frame_is_empty_child() const {
-    if (frames_.size() < 2) return false;  // a document root has nothing to hold a comment
+bool Builder::top_frame_is_empty() const {
     const Frame& top = frames_.back();
-    if (const auto* seq = std::get_if<SequenceFrame>(&top)) {
-        if (!seq->items.empty()) return false;
-    } else {
-        const auto& map = std::get<MappingFrame>(top);
-        if (!map.map.empty() || map.key) return false;
-    }
+    if (const auto* seq = std::get_if<SequenceFrame>(&top)) return seq->items.empty();
+    const auto& map = std::get<MappingFrame>(top);
+    return map.map.empty() && !map.key;
+}
+
+bool Builder::top_frame_is_empty_child() const {
+    if (frames_.size() < 2 || !top_frame_is_empty()) return false;
     // In key position the collection is dropped and becomes nothing.
     const auto* parent = std::get_if<MappingFrame>(&frames_[frames_.size() - 2]);
     return !parent || parent->key;
+}
+
+types::OptText Builder::take_for_child(std::uint64_t line) {
+    types::OptText above = take_before(line);
+    // Comment lines between the start of a collection and its first key or item,
+    // as in `- [` or `- -` followed by a comment line, stand where the writer puts
+    // the comments of the sequence item that holds the collection; read as the
+    // first child's they would move up to that item on the next reading. They
+    // belong to the item, as the lines above a block collection's first key do.
+    if (!above || frames_.size() < 2 || !top_frame_is_empty()) return above;
+    auto* holder = std::get_if<SequenceFrame>(&frames_[frames_.size() - 2]);
+    if (!holder) return above;
+    if (holder->comment_before)
+        holder->comment_before = std::string(*holder->comment_before) + "\n" + std::string(*above);
+    else
+        holder->comment_before = std::move(above);
+    return {};
+}
+
+types::NodeProps Builder::closed_props(types::NodeProps props, bool empty, std::uint64_t line) {
+    if (!frames_.empty() || !empty) return props;
+    // An empty root collection (`[]`, `{}`) keeps the comment lines above it, and
+    // its line is the one an end-of-line comment must stand on.
+    props.comment_before = take_before(line);
+    last_line_ = line;
+    return props;
+}
+
+void Builder::keep_trailing_comments() {
+    if (documents_.empty() || pending_.empty()) return;
+    set_root_comment(documents_.back(), &types::NodeProps::comment_after, take_before(UINT64_MAX));
+}
+
+void Builder::set_root_comment(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text) {
+    // An alias that is a document's whole content has no anchor before it in its
+    // document, and is written as null: the root becomes that null, to carry the comment.
+    if (root.is_null()) root = types::YamlNode(types::ScalarValue::make_null());
+    const types::NodeProps* now = root_props(root);
+    types::NodeProps props = now ? *now : types::NodeProps{};
+    props.*field = std::move(text);
+    switch (root.kind()) {
+        case types::YamlNode::Kind::Scalar: root.as_scalar().set_props(std::move(props)); break;
+        case types::YamlNode::Kind::Mapping: root.as_mapping().set_props(std::move(props)); break;
+        case types::YamlNode::Kind::Sequence: root.as_sequence().set_props(std::move(props)); break;
+        case types::YamlNode::Kind::Null: break;
+    }
 }
 
 void Builder::attach_to_last_child(std::string_view text) {
@@ -76,7 +162,8 @@ void Builder::distribute(parser::Comment* first, parser::Comment* last) {
 void Builder::attach_inline(std::string_view text) {
     if (frames_.empty()) {
         // After a document's root closed, a comment on its last line may still
-        // belong to its last entry or item, unless that one already has one.
+        // belong to its last entry or item, unless that one already has one; a
+        // scalar or empty root takes it itself.
         if (documents_.empty()) return;
         types::YamlNode& root = documents_.back();
         if (root.is_mapping() && !root.as_mapping().empty()) {
@@ -84,16 +171,17 @@ void Builder::attach_inline(std::string_view text) {
             types::YamlEntry& last = map.entry_mut(root_last_written_);
             if (!last.comment_inline) last.comment_inline = types::OptText(text);
         } else if (root.is_sequence() && !root.as_sequence().empty()) {
-            types::ItemArray& items = root.as_sequence();
-            types::YamlItem& last = items.at_mut(items.size() - 1);
-            if (!last.comment_inline) last.comment_inline = types::OptText(text);
+            types::OptText& slot = inline_slot(root.as_sequence());
+            if (!slot) slot = types::OptText(text);
+        } else if (const types::NodeProps* props = root_props(root); !props || !props->comment_inline) {
+            set_root_comment(root, &types::NodeProps::comment_inline, types::OptText(text));
         }
         return;
     }
     Frame& top = frames_.back();
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
         if (!seq->items.empty()) {
-            seq->items.back().comment_inline = types::OptText(text);
+            inline_slot(seq->items.back()) = types::OptText(text);
             return;
         }
     } else {
@@ -135,9 +223,43 @@ types::OptText Builder::take_before(std::uint64_t line) {
         }
         if (!first) out = types::OptText(std::string_view(joined));
     }
+    if (kept == pending_.size()) {
+        pending_.clear();
+        pending_text_.clear();
+        return out;
+    }
+    // Comments on or below `line` were pulled before the event they follow (a
+    // comment behind a document's quoted or block scalar comes before the scalar
+    // itself); they wait for what comes after it.
+    std::vector<PendingComment> rest;
+    std::string rest_text;
+    for (const PendingComment& p : pending_) {
+        if (p.line < line) continue;
+        if (!rest.empty()) rest_text += '\n';
+        const std::size_t begin = rest_text.size();
+        rest_text.append(pending_text_, p.begin, p.end - p.begin);
+        rest.push_back(PendingComment{p.line, begin, rest_text.size()});
+    }
+    pending_ = std::move(rest);
+    pending_text_ = std::move(rest_text);
+    return out;
+}
+
+void Builder::settle_pending() {
+    if (pending_.empty()) return;
+    const std::string texts = std::move(pending_text_);
+    const std::vector<PendingComment> waiting = std::move(pending_);
     pending_.clear();
     pending_text_.clear();
-    return out;
+    std::vector<parser::Comment> comments;
+    comments.reserve(waiting.size());
+    for (const PendingComment& p : waiting) {
+        parser::Comment c;
+        c.mark.line = p.line;
+        c.text = std::string_view(texts).substr(p.begin, p.end - p.begin);
+        comments.push_back(c);
+    }
+    distribute(comments.data(), comments.data() + comments.size());
 }
 
 }  // namespace plovarn::builder

@@ -30,13 +30,52 @@ constexpr std::string_view dash_marker = "# ";
 struct Frame {
     enum class Kind : std::uint8_t { Mapping, Sequence, Compact };
     Kind kind;
-    const void* collection;  // YamlMapping for Mapping and Compact, ItemArray for Sequence
-    std::size_t next;        // position of the next entry or item to write
-    std::size_t indent;      // column of the keys, or of the dashes
+    // A sequence that is a sequence item's node, below the item's dash: comment
+    // lines above its first dash are read as that item's.
+    bool in_item = false;
+    const void* collection = nullptr;  // YamlMapping for Mapping and Compact, ItemArray for Sequence
+    std::size_t next = 0;              // position of the next entry or item to write
+    std::size_t indent = 0;            // column of the keys, or of the dashes
+    // Comment lines carried by the collection, written after its last line at
+    // `after_indent`; null when there are none.
+    const types::OptText* after = nullptr;
+    std::size_t after_indent = 0;
 };
 
-Frame mapping_frame(const YamlMapping& m, std::size_t indent) { return {Frame::Kind::Mapping, &m, 0, indent}; }
-Frame sequence_frame(const ItemArray& s, std::size_t indent) { return {Frame::Kind::Sequence, &s, 0, indent}; }
+Frame mapping_frame(const YamlMapping& m, std::size_t indent) { return {Frame::Kind::Mapping, false, &m, 0, indent}; }
+Frame sequence_frame(const ItemArray& s, std::size_t indent) { return {Frame::Kind::Sequence, false, &s, 0, indent}; }
+
+// The document comments a node carries (a document root, or a root later stored
+// as a value); null when it has none.
+const types::NodeProps* carried_comments(const YamlNode& node) {
+    const types::NodeProps* props = props_of(node);
+    return props && props->has_comments() ? props : nullptr;
+}
+
+bool carries_lines_above(const types::NodeProps* carried) {
+    return carried && (carried->comment_before || carried->comment_inline);
+}
+
+// A value that carries document comments is not a root here: the lines above it
+// and its end-of-line comment stand as comment lines above its entry or item.
+void append_carried_above(std::string& out, const types::NodeProps* carried, std::size_t indent) {
+    if (!carried) return;
+    if (carried->comment_before) append_comment_block(out, *carried->comment_before, indent);
+    if (carried->comment_inline) append_comment_block(out, *carried->comment_inline, indent);
+}
+
+void append_carried_after(std::string& out, const types::NodeProps* carried, std::size_t indent) {
+    if (carried && carried->comment_after) append_comment_block(out, *carried->comment_after, indent);
+}
+
+// The frame of a nested collection, with the comment lines it carries for after it.
+Frame with_after(Frame frame, const types::NodeProps* carried, std::size_t indent) {
+    if (carried && carried->comment_after) {
+        frame.after = &carried->comment_after;
+        frame.after_indent = indent;
+    }
+    return frame;
+}
 
 bool is_nonempty_mapping(const YamlNode& n) { return n.is_mapping() && !n.as_mapping().empty(); }
 bool is_nonempty_sequence(const YamlNode& n) { return n.is_sequence() && !n.as_sequence().empty(); }
@@ -44,8 +83,9 @@ bool is_nonempty_sequence(const YamlNode& n) { return n.is_sequence() && !n.as_s
 // A scalar, an alias or an empty collection on the line of its key or dash,
 // after a space and its anchor and tag. None of these forms ends in a line feed,
 // so nothing needs trimming; an empty value (`key:` as read) leaves no trailing
-// space.
-void append_spaced_value(std::string& out, const YamlNode& node, DocumentAnchors& anchors) {
+// space, unless `spell_empty` asks for "null" in its place. Returns whether the
+// value was written as nothing.
+bool append_spaced_value(std::string& out, const YamlNode& node, DocumentAnchors& anchors, bool spell_empty = false) {
     out.push_back(' ');
     if (append_props(out, node, anchors)) out.push_back(' ');
     const std::size_t start = out.size();
@@ -55,7 +95,13 @@ void append_spaced_value(std::string& out, const YamlNode& node, DocumentAnchors
         case YamlNode::Kind::Mapping: out.append("{}"); break;
         case YamlNode::Kind::Sequence: out.append("[]"); break;
     }
-    if (out.size() == start) out.pop_back();
+    if (out.size() != start) return false;
+    if (spell_empty) {
+        out.append("null");
+        return false;
+    }
+    out.pop_back();
+    return true;
 }
 
 // The lines of a literal block whose header ended the line above.
@@ -94,10 +140,13 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
     const Position key_pos = col == 0 ? Position::LineStart : Position::Inline;
     const bool is_explicit = needs_explicit_key(key, key_pos);
     const bool first_compact = place == Place::CompactFirst;
+    const types::NodeProps* carried = carried_comments(node);
+    const bool lines_above = entry.comment_before || carries_lines_above(carried);
 
-    if (first_compact && (entry.comment_before || is_explicit)) out.push_back('\n');
+    if (first_compact && (lines_above || is_explicit)) out.push_back('\n');
     if (entry.comment_before) append_comment_block(out, *entry.comment_before, col);
-    if (!first_compact || entry.comment_before || is_explicit) out.append(col, ' ');
+    append_carried_above(out, carried, col);
+    if (!first_compact || lines_above || is_explicit) out.append(col, ' ');
 
     bool comment_pending = entry.comment_inline.has_value();
     if (is_explicit) {
@@ -107,122 +156,192 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
         // A comment behind a quoted key is not attached to anything by the reader;
         // behind a plain value on the ':' line it is.
         const bool on_value_line = form != StringForm::Plain && is_plain_value(node);
+        std::string_view rest;
         if (comment_pending && !on_value_line) {
-            append_inline_comment(out, inline_marker, *entry.comment_inline, col);
+            rest = append_inline_comment(out, inline_marker, *entry.comment_inline);
             comment_pending = false;
         }
         out.push_back('\n');
+        append_comment_lines(out, rest, col);
         out.append(col, ' ');
     } else {
         append_in_form(out, key, key_form(key, key_pos));
     }
     out.push_back(':');
 
+    // The first line of the end-of-line comment ends the key's line; the rest
+    // follows as comment lines below it, or below the value's block lines.
+    std::string_view rest;
     auto end_key_line = [&] {
-        if (comment_pending) append_inline_comment(out, inline_marker, *entry.comment_inline, col);
+        if (comment_pending) rest = append_inline_comment(out, inline_marker, *entry.comment_inline);
         out.push_back('\n');
     };
-    if (is_nonempty_sequence(node)) {
+    if (is_nonempty_sequence(node) || is_nonempty_mapping(node)) {
         append_spaced_props(out, node, anchors);
         end_key_line();
-        return sequence_frame(node.as_sequence(), col + 2);
-    }
-    if (is_nonempty_mapping(node)) {
-        append_spaced_props(out, node, anchors);
-        end_key_line();
-        return mapping_frame(node.as_mapping(), col + 2);
+        append_comment_lines(out, rest, col);
+        const Frame nested = node.is_sequence() ? sequence_frame(node.as_sequence(), col + 2)
+                                                : mapping_frame(node.as_mapping(), col + 2);
+        return with_after(nested, carried, col);
     }
     if ((node.is_mapping() || node.is_sequence()) && place == Place::Block) {
         append_spaced_props(out, node, anchors);
         end_key_line();
         out.append(col + 2, ' ');
         out.append(node.is_mapping() ? "{}\n" : "[]\n");
-        return std::nullopt;
+    } else {
+        append_spaced_value(out, node, anchors);
+        end_key_line();
+        append_block_lines(out, node, col + 2);
     }
-    append_spaced_value(out, node, anchors);
-    end_key_line();
-    append_block_lines(out, node, col + 2);
+    append_comment_lines(out, rest, col);
+    append_carried_after(out, carried, col);
     return std::nullopt;
 }
 
-// Writes one sequence element whose dash stands at column `col`.
-std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, std::string& out,
-                                DocumentAnchors& anchors) {
+// Writes one sequence element whose dash stands at column `col`. `first_in_item`:
+// the element is the first of a sequence that is itself an item's node, so the
+// reader gives comment lines above its dash to that outer item. `bare`: set when
+// the element's value is written as nothing.
+std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bool first_in_item, bool& bare,
+                                std::string& out, DocumentAnchors& anchors) {
     const YamlNode& node = item.node;
-    if (item.comment_before) append_comment_block(out, *item.comment_before, col);
+    const types::NodeProps* carried = carried_comments(node);
+    const bool lines_above = item.comment_before || carries_lines_above(carried);
+    const bool nested = is_nonempty_sequence(node) || is_nonempty_mapping(node);
+    // There, the comment lines of an element that holds a collection stand below
+    // its dash, above the collection's first entry, where the reader gives them
+    // to this element.
+    const bool lines_below_dash = lines_above && first_in_item && nested;
+    auto append_lines_above = [&](std::size_t indent) {
+        if (item.comment_before) append_comment_block(out, *item.comment_before, indent);
+        append_carried_above(out, carried, indent);
+    };
+    if (!lines_below_dash) append_lines_above(col);
     out.append(col, ' ');
     out.append("- ");
     // A mapping with an anchor or a tag starts below them: on the dash's line they
-    // would belong to its first key.
-    const bool has_props = props_of(node) != nullptr;
-    if (is_nonempty_sequence(node) || (is_nonempty_mapping(node) && (item.comment_inline || has_props))) {
+    // would belong to its first key. An anchor written before in the document is
+    // not written again.
+    const types::NodeProps* props = props_of(node);
+    const bool has_props = props && (props->tag || (props->anchor && !anchors.written(*props->anchor)));
+    std::string_view rest;
+    if (is_nonempty_sequence(node) ||
+        (is_nonempty_mapping(node) && (item.comment_inline || has_props || lines_below_dash))) {
         if (has_props) {
             out.pop_back();
             append_spaced_props(out, node, anchors);
-            if (item.comment_inline) append_inline_comment(out, inline_marker, *item.comment_inline, col);
+            if (item.comment_inline) rest = append_inline_comment(out, inline_marker, *item.comment_inline);
         } else if (item.comment_inline) {
-            append_inline_comment(out, dash_marker, *item.comment_inline, col);
+            rest = append_inline_comment(out, dash_marker, *item.comment_inline);
         }
         out.push_back('\n');
-        if (node.is_sequence()) return sequence_frame(node.as_sequence(), col + 2);
-        return mapping_frame(node.as_mapping(), col + 2);
+        append_comment_lines(out, rest, col);
+        if (lines_below_dash) append_lines_above(col + 2);
+        Frame nested_frame = node.is_sequence() ? sequence_frame(node.as_sequence(), col + 2)
+                                                : mapping_frame(node.as_mapping(), col + 2);
+        nested_frame.in_item = node.is_sequence();
+        return with_after(nested_frame, carried, col);
     }
-    if (is_nonempty_mapping(node)) return Frame{Frame::Kind::Compact, &node.as_mapping(), 0, col + 2};
+    if (nested) return with_after(Frame{Frame::Kind::Compact, false, &node.as_mapping(), 0, col + 2}, carried, col);
     out.pop_back();
-    append_spaced_value(out, node, anchors);
-    if (item.comment_inline) append_inline_comment(out, inline_marker, *item.comment_inline, col);
+    // An element read empty is spelled out where a comment follows it on its
+    // line or below it (see spell_out_bare_item).
+    bare = append_spaced_value(out, node, anchors, item.comment_inline || (carried && carried->comment_after));
+    if (item.comment_inline) rest = append_inline_comment(out, inline_marker, *item.comment_inline);
     out.push_back('\n');
     append_block_lines(out, node, col + 2);
+    append_comment_lines(out, rest, col);
+    append_carried_after(out, carried, col);
     return std::nullopt;
 }
 
-void run(Frame root, std::string& out, DocumentAnchors& anchors) {
+// A sequence element read empty is written as a dash alone (or with its anchor
+// or tag), and the reader places the empty value at the next token: comment
+// lines directly below the dash would be read as that element's comment before.
+// Where comment lines follow such a line, which ends at `bare_end`, its value is
+// spelled out.
+void spell_out_bare_item(std::string& out, std::size_t bare_end) {
+    if (bare_end == std::string::npos || bare_end >= out.size()) return;
+    const std::size_t next = out.find_first_not_of(' ', bare_end);
+    if (next != std::string::npos && out[next] == '#') out.insert(bare_end - 1, " null");
+}
+
+// Writes a non-empty collection; returns where its text ends when that is a
+// dash alone, else npos.
+std::size_t run(Frame root, std::string& out, DocumentAnchors& anchors) {
     std::vector<Frame> stack;
     stack.reserve(16);
     stack.push_back(root);
+    std::size_t bare_end = std::string::npos;
     while (!stack.empty()) {
         Frame& top = stack.back();
+        const std::size_t step_start = out.size();
         std::optional<Frame> child;
+        bool bare = false;
         if (top.kind == Frame::Kind::Sequence) {
             const auto& items = *static_cast<const ItemArray*>(top.collection);
             if (top.next == items.size()) {
+                if (top.after) append_comment_block(out, **top.after, top.after_indent);
                 stack.pop_back();
-                continue;
+            } else {
+                const bool first_in_item = top.in_item && top.next == 0;
+                child = write_item(items[top.next++], top.indent, first_in_item, bare, out, anchors);
             }
-            child = write_item(items[top.next++], top.indent, out, anchors);
         } else {
             const auto& map = *static_cast<const YamlMapping*>(top.collection);
             if (top.next == map.size()) {
+                if (top.after) append_comment_block(out, **top.after, top.after_indent);
                 stack.pop_back();
-                continue;
+            } else {
+                const Place place = top.kind == Frame::Kind::Mapping ? Place::Block
+                                    : top.next == 0                  ? Place::CompactFirst
+                                                                     : Place::CompactLater;
+                child = write_entry(map.at(top.next++), top.indent, place, out, anchors);
             }
-            const Place place = top.kind == Frame::Kind::Mapping ? Place::Block
-                                : top.next == 0                  ? Place::CompactFirst
-                                                                 : Place::CompactLater;
-            child = write_entry(map.at(top.next++), top.indent, place, out, anchors);
+        }
+        if (out.size() != step_start) {
+            spell_out_bare_item(out, bare_end);
+            bare_end = bare ? out.size() : std::string::npos;
         }
         if (child) stack.push_back(*child);
     }
+    return bare_end;
 }
 
 }  // namespace
 
 void write_node(const YamlNode& node, std::size_t indent, std::string& out, DocumentAnchors& anchors) {
-    // A node that starts a line: a document root. Its anchor and tag stand on a
-    // line of their own above a collection, in front of anything else.
+    // A node that starts a line: a document root. Its comment lines stand above
+    // it; its anchor and tag stand on a line of their own above a collection, in
+    // front of anything else.
+    const types::NodeProps* doc = carried_comments(node);
+    const bool nonempty_collection = is_nonempty_mapping(node) || is_nonempty_sequence(node);
+    if (doc && doc->comment_before) append_comment_block(out, *doc->comment_before, indent);
+    // A collection's first line belongs to its first entry; the root's own
+    // end-of-line comment stands above it.
+    if (doc && doc->comment_inline && nonempty_collection) append_comment_block(out, *doc->comment_inline, indent);
     const bool line_start = out.empty() || out.back() == '\n';
     const std::size_t start = out.size();
     const bool has_props = append_props(out, node, anchors);
-    const bool nonempty_collection = is_nonempty_mapping(node) || is_nonempty_sequence(node);
     if (has_props) out.push_back(nonempty_collection ? '\n' : ' ');
+    std::string_view rest;
+    std::size_t bare_end = std::string::npos;
+    auto end_root_line = [&] {
+        if (doc && doc->comment_inline) rest = append_inline_comment(out, inline_marker, *doc->comment_inline);
+    };
     switch (node.kind()) {
         case YamlNode::Kind::Mapping:
-            if (node.as_mapping().empty()) out.append("{}\n");
-            else run(mapping_frame(node.as_mapping(), indent), out, anchors);
-            break;
         case YamlNode::Kind::Sequence:
-            if (node.as_sequence().empty()) out.append("[]\n");
-            else run(sequence_frame(node.as_sequence(), indent), out, anchors);
+            if (nonempty_collection) {
+                bare_end = run(node.is_mapping() ? mapping_frame(node.as_mapping(), indent)
+                                                 : sequence_frame(node.as_sequence(), indent),
+                               out, anchors);
+            } else {
+                out.append(node.is_mapping() ? "{}" : "[]");
+                end_root_line();
+                out.push_back('\n');
+            }
             break;
         case YamlNode::Kind::Null: append_alias(out, node, anchors); break;
         case YamlNode::Kind::Scalar: {
@@ -232,13 +351,21 @@ void write_node(const YamlNode& node, std::size_t indent, std::string& out, Docu
             if (out.size() == value_start) {
                 if (has_props) out.pop_back();
                 if (out.size() == start) out.append("null");
-            } else if (written_as_literal(node.as_scalar())) {
+            }
+            end_root_line();
+            if (written_as_literal(node.as_scalar())) {
                 out.push_back('\n');
                 append_block_lines(out, node, indent + 2);
             }
             break;
         }
     }
+    // The rest of the end-of-line comment, then the comment lines after the
+    // document's last value, each at the start of a line.
+    if ((!rest.empty() || (doc && doc->comment_after)) && !out.empty() && out.back() != '\n') out.push_back('\n');
+    append_comment_lines(out, rest, indent);
+    if (doc && doc->comment_after) append_comment_block(out, *doc->comment_after, indent);
+    spell_out_bare_item(out, bare_end);
 }
 
 void emit_mapping(const YamlMapping& map, std::size_t indent, std::string& out) {

@@ -66,14 +66,17 @@ void append_comment_block(std::string& out, std::string_view text, std::size_t i
     }
 }
 
-void append_inline_comment(std::string& out, std::string_view marker, std::string_view text,
-                           std::size_t indent) {
+std::string_view append_inline_comment(std::string& out, std::string_view marker, std::string_view text) {
     out.append(marker);
     text.remove_prefix(append_first_line(out, text));
+    return text;
+}
+
+void append_comment_lines(std::string& out, std::string_view text, std::size_t indent) {
     while (!text.empty()) {
-        out.push_back('\n');
         append_comment_prefix(out, indent);
         text.remove_prefix(append_first_line(out, text));
+        out.push_back('\n');
     }
 }
 

@@ -14,8 +14,12 @@ namespace plovarn::emitter {
 void append_comment_block(std::string& out, std::string_view text, std::size_t indent);
 
 // The comment at the end of an entry's line: `marker` and the first line of the
-// text; further lines continue at `indent`. The caller ends the last line.
-void append_inline_comment(std::string& out, std::string_view marker, std::string_view text,
-                           std::size_t indent);
+// text. The caller ends the line; the rest of the text is returned, for
+// append_comment_lines below the entry's line, or below a block scalar's lines.
+std::string_view append_inline_comment(std::string& out, std::string_view marker, std::string_view text);
+
+// What is left of an end-of-line comment after its first line: one comment line
+// per line of text at `indent`, each ended by a line feed; nothing for no text.
+void append_comment_lines(std::string& out, std::string_view text, std::size_t indent);
 
 }  // namespace plovarn::emitter

@@ -168,7 +168,10 @@ bool sort_mapping(types::YamlMapping& map, PyObject* key, bool reverse, bool rec
 
 bool sort_sequence(types::ItemArray& inner, PyObject* key, bool reverse) {
     std::vector<types::YamlItem> items = inner.take_all();
-    const auto put_back_unsorted = [&] { inner = types::ItemArray(std::move(items)); };
+    if (items.empty()) return true;
+    // The items go back into `inner` itself, which keeps its anchor, tag and
+    // document comments.
+    const auto put_back_unsorted = [&] { inner.items_mut() = std::move(items); };
     std::vector<PyRef> sort_keys;
     sort_keys.reserve(items.size());
     for (const auto& item : items) {
@@ -186,7 +189,7 @@ bool sort_sequence(types::ItemArray& inner, PyObject* key, bool reverse) {
         return false;
     }
     if (reverse) std::reverse(order.begin(), order.end());
-    inner = types::ItemArray(permuted(items, order));
+    inner.items_mut() = permuted(items, order);
     return true;
 }
 
