@@ -134,12 +134,27 @@ void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
         map.comment_inline.reset();
         return;
     }
-    types::YamlEntry entry{std::move(map.comment_before), std::move(map.comment_inline),
-                           types::YamlNode(scalar_value(std::move(scalar)))};
-    map.last_written = map.map.insert_full(std::move(*map.key), std::move(entry)).first;
+    insert_entry(map, types::YamlNode(scalar_value(std::move(scalar))));
+}
+
+void Builder::insert_entry(MappingFrame& map, types::YamlNode node) {
+    map.last_written =
+        map.map
+            .insert_full(std::move(*map.key),
+                         types::YamlEntry{std::move(map.comment_before), std::move(map.comment_inline), std::move(node)})
+            .first;
     map.key.reset();
     map.comment_before.reset();
     map.comment_inline.reset();
+    // A repeated key keeps its first position, with the comments of its last
+    // occurrence. As the first entry of a mapping that is a sequence item, its
+    // comment lines go to the item, as they would for the first key itself.
+    if (map.last_written != 0 || frames_.size() < 2) return;
+    types::OptText& above = map.map.entry_mut(0).comment_before;
+    auto* holder = std::get_if<SequenceFrame>(&frames_[frames_.size() - 2]);
+    if (!above || !holder) return;
+    join_lines(holder->comment_before, std::move(above));
+    above.reset();
 }
 
 void Builder::apply_alias(std::string_view name, std::uint64_t line) {
@@ -147,12 +162,18 @@ void Builder::apply_alias(std::string_view name, std::uint64_t line) {
     // item takes the lines above it, and its line is the one end-of-line comments
     // are matched against, so neither drifts to the next item.
     last_line_ = line;
-    if (!frames_.empty())
-        if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
-            types::OptText above = take_for_child(line);
-            seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode::alias(name)});
-            return;
-        }
+    if (frames_.empty()) {
+        types::YamlNode root = types::YamlNode::alias(name);
+        if (types::OptText above = take_before(line))
+            set_root_comment(root, &types::NodeProps::comment_before, std::move(above));
+        documents_.push_back(std::move(root));
+        return;
+    }
+    if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
+        types::OptText above = take_for_child(line);
+        seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode::alias(name)});
+        return;
+    }
     push_node(types::YamlNode::alias(name));
 }
 
@@ -170,15 +191,7 @@ void Builder::push_node(types::YamlNode node) {
     auto& map = std::get<MappingFrame>(top);
     // A collection or alias in key position has no text to key by; it is dropped and
     // the mapping's next scalar is read as the key.
-    if (!map.key) return;
-    map.last_written =
-        map.map
-            .insert_full(std::move(*map.key),
-                         types::YamlEntry{std::move(map.comment_before), std::move(map.comment_inline), std::move(node)})
-            .first;
-    map.key.reset();
-    map.comment_before.reset();
-    map.comment_inline.reset();
+    if (map.key) insert_entry(map, std::move(node));
 }
 
 }  // namespace plovarn::builder

@@ -39,6 +39,8 @@ private:
     void apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line);
     void apply_alias(std::string_view name, std::uint64_t line);
     void push_node(types::YamlNode node);
+    // Stores the frame's key with its comments and `node` as an entry.
+    void insert_entry(MappingFrame& map, types::YamlNode node);
     // The pending comments above `line`, joined by "\n"; those on or below it stay.
     types::OptText take_before(std::uint64_t line);
     // Places the pending comments again, after the line they are matched against
@@ -47,6 +49,8 @@ private:
     // take_before for the key or item about to be read; when it is the first one of
     // a collection that is itself a sequence item, the comments go to that item.
     types::OptText take_for_child(std::uint64_t line);
+    // Appends comment lines (present) to `lines`, after a line break.
+    static void join_lines(types::OptText& lines, types::OptText more);
     void attach_inline(std::string_view text);
     // Sets one comment of a document root.
     static void set_root_comment(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text);

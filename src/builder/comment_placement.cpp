@@ -62,7 +62,8 @@ void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parse
     const bool closes_empty = closes && top_frame_is_empty_child();
     const bool closes_empty_root = closes && top_frame_is_empty_root();
     // A scalar or empty document root: comments pulled before it may follow it.
-    const bool settles_root = closes_empty_root || (scalar && frames_.empty());
+    const bool settles_root =
+        frames_.empty() ? scalar || std::holds_alternative<parser::event::Alias>(event) : closes_empty_root;
     if (scalar || closes_empty || closes_empty_root) {
         after = first;
         while (after != last && after->mark.line < line) ++after;
@@ -101,11 +102,13 @@ types::OptText Builder::take_for_child(std::uint64_t line) {
     if (!above || frames_.size() < 2 || !top_frame_is_empty()) return above;
     auto* holder = std::get_if<SequenceFrame>(&frames_[frames_.size() - 2]);
     if (!holder) return above;
-    if (holder->comment_before)
-        holder->comment_before = std::string(*holder->comment_before) + "\n" + std::string(*above);
-    else
-        holder->comment_before = std::move(above);
+    join_lines(holder->comment_before, std::move(above));
     return {};
+}
+
+void Builder::join_lines(types::OptText& lines, types::OptText more) {
+    if (lines) lines = std::string(*lines) + "\n" + std::string(*more);
+    else lines = std::move(more);
 }
 
 types::NodeProps Builder::closed_props(types::NodeProps props, bool empty, std::uint64_t line) {
