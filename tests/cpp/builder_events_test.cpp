@@ -47,15 +47,17 @@ TEST(BuilderEvents, CommentsComingWithAScalarAreSplitAtItsLine) {
     // Comments pulled with a scalar's own event: those above it go before it, the
     // others after it (on its line, below it).
     f.scalar("x", 3, {{1, "above"}, {3, "same"}, {4, "below"}}, ScalarStyle::DoubleQuoted);
-    // A collection start is not split: a comment on its own line is not above it.
-    f.on(ev::SequenceStart{}, 6, {{5, "above inner"}, {6, "dropped"}});
+    // A collection start is not split: a comment on its line is not above it, and
+    // waits for what follows: the first item of a collection that is an item
+    // gives it to that item.
+    f.on(ev::SequenceStart{}, 6, {{5, "above inner"}, {6, "on its line"}});
     f.scalar("y", 7).on(ev::SequenceEnd{}, 8).on(ev::SequenceEnd{}, 8).on(ev::StreamEnd{}, 8);
     auto docs = f.docs();
     const auto& items = docs[0].as_sequence();
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].comment_before, "above");
     EXPECT_EQ(items[0].comment_inline, "same");
-    EXPECT_EQ(items[1].comment_before, "below\nabove inner");
+    EXPECT_EQ(items[1].comment_before, "below\nabove inner\non its line");
     EXPECT_FALSE(items[1].node.as_sequence()[0].comment_before.has_value());
 }
 

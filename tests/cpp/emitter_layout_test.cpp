@@ -131,6 +131,79 @@ TEST(Comments, NulCannotEndTheText) {
     EXPECT_EQ(emit(map({{"k", i(1), nul, nul}})), "# a\xEF\xBF\xBD" "b\nk: 1  # a\xEF\xBF\xBD" "b\n");
 }
 
+// A node carrying the comments of a document, as a root or stored as a value.
+YamlNode with_doc_comments(YamlNode n, OptText before, OptText inline_, OptText after) {
+    NodeProps p;
+    p.comment_before = std::move(before);
+    p.comment_inline = std::move(inline_);
+    p.comment_after = std::move(after);
+    if (n.is_scalar()) n.as_scalar().set_props(std::move(p));
+    else if (n.is_mapping()) n.as_mapping().set_props(std::move(p));
+    else n.as_sequence().set_props(std::move(p));
+    return n;
+}
+
+// A null read from nothing (`-` or `key:` alone), written as nothing again.
+YamlNode read_empty() {
+    ScalarValue v = ScalarValue::make_null();
+    NodeProps p;
+    p.spelling = "";
+    v.set_props(std::move(p));
+    return YamlNode(std::move(v));
+}
+
+YamlNode literal(std::string text) {
+    ScalarValue v = ScalarValue::make_str(text);
+    v.set_style(SourceStyle::Literal);
+    return YamlNode(std::move(v));
+}
+
+TEST(Comments, DocumentCommentsStandAroundTheRoot) {
+    EXPECT_EQ(emit(with_doc_comments(i(5), "b", "i", "a")), "# b\n5  # i\n# a\n");
+    EXPECT_EQ(emit(with_doc_comments(map({}), "b", "i", "a")), "# b\n{}  # i\n# a\n");
+    EXPECT_EQ(emit(with_doc_comments(seq({}), {}, "one\ntwo", {})), "[]  # one\n# two\n");
+    EXPECT_EQ(emit(with_doc_comments(literal("text\n"), {}, "one\ntwo", "a")), "|  # one\n  text\n# two\n# a\n");
+    // A collection's first line is its first entry's: the root's own end-of-line
+    // comment stands above it.
+    EXPECT_EQ(emit(with_doc_comments(map({{"k", i(1), "k's"}}), "b", "i", "a")), "# b\n# i\n# k's\nk: 1\n# a\n");
+    EXPECT_EQ(emit_docs({with_doc_comments(seq({{i(1)}}), {}, {}, "a"), i(2)}), "---\n- 1\n# a\n---\n2");
+}
+
+// Stored as a value, a root's comments become lines above its entry or item and
+// after its last line.
+TEST(Comments, DocumentCommentsOfAStoredValue) {
+    YamlNode nested = with_doc_comments(map({{"x", i(1)}}), "b", "i", "a");
+    EXPECT_EQ(emit(map({{"k", nested, "own"}, {"z", i(2)}})), "# own\n# b\n# i\nk:\n  x: 1\n# a\nz: 2\n");
+    EXPECT_EQ(emit(seq({{nested}, {i(2)}})), "# b\n# i\n- x: 1\n# a\n- 2\n");
+    EXPECT_EQ(emit(seq({{map({{"k", with_doc_comments(i(5), "b", {}, "a")}})}})), "- \n  # b\n  k: 5\n  # a\n");
+    EXPECT_EQ(emit(map({{"k", with_doc_comments(seq({}), {}, "i", {})}})), "# i\nk:\n  []\n");
+}
+
+// The comment lines of the first item of a sequence held by an item stand below
+// its dash: above it the reader gives them to the outer item.
+TEST(Comments, FirstItemOfANestedSequenceKeepsItsLines) {
+    EXPECT_EQ(emit(seq({{seq({{seq({{s("x")}}), "note"}})}})), "- \n  - \n    # note\n    - x\n");
+    EXPECT_EQ(emit(seq({{seq({{map({{"k", i(1)}}), "note"}})}})), "- \n  - \n    # note\n    k: 1\n");
+    // A scalar first item has no line below its dash; later items are not affected.
+    EXPECT_EQ(emit(seq({{seq({{s("x"), "c"}, {seq({{i(1)}}), "d"}})}})), "- \n  # c\n  - x\n  # d\n  - \n    - 1\n");
+}
+
+// An item read empty is written as a bare dash, unless a comment follows it: the
+// reader would give that comment to the empty item.
+TEST(Comments, EmptyItemsFollowedByCommentsAreSpelledOut) {
+    EXPECT_EQ(emit(seq({{read_empty()}, {s("y")}})), "-\n- y\n");
+    EXPECT_EQ(emit(seq({{read_empty()}, {s("y"), "c"}})), "- null\n# c\n- y\n");
+    EXPECT_EQ(emit(seq({{read_empty(), {}, "i"}})), "- null  # i\n");
+    EXPECT_EQ(emit(seq({{seq({{read_empty()}})}, {s("y"), "c"}})), "- \n  - null\n# c\n- y\n");
+    EXPECT_EQ(emit(with_doc_comments(seq({{read_empty()}}), {}, {}, "a")), "- null\n# a\n");
+    EXPECT_EQ(emit(map({{"k", read_empty()}, {"z", i(1), "c"}})), "k:\n# c\nz: 1\n");
+}
+
+TEST(Comments, LinesOfAnEndOfLineCommentFollowABlockScalar) {
+    EXPECT_EQ(emit(map({{"k", literal("text\n"), {}, "one\ntwo"}, {"z", i(1)}})), "k: |  # one\n  text\n# two\nz: 1\n");
+    EXPECT_EQ(emit(seq({{literal("a\nb"), {}, "one\ntwo"}})), "- |-  # one\n  a\n  b\n# two\n");
+}
+
 TEST(Keys, LongKeysUseTheExplicitForm) {
     const std::string at_limit(1024, 'k');
     const std::string over(1025, 'k');

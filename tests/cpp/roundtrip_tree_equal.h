@@ -100,12 +100,36 @@ inline std::string tree_diff(const types::YamlNode& want, const types::YamlNode&
     return path + ": " + describe(want) + " became " + describe(got);
 }
 
+// The comments a document root carries for its document.
+inline std::string root_comments_diff(const types::YamlNode& want, const types::YamlNode& got,
+                                      const std::string& path) {
+    auto props = [](const types::YamlNode& n) -> types::NodeProps {
+        const types::NodeProps* p = n.is_scalar()     ? n.as_scalar().props()
+                                    : n.is_mapping()  ? n.as_mapping().props()
+                                    : n.is_sequence() ? n.as_sequence().props()
+                                                      : nullptr;
+        return p ? *p : types::NodeProps{};
+    };
+    const types::NodeProps a = props(want), b = props(got);
+    if (!(a.comment_before == b.comment_before))
+        return path + ": document comment_before " + show(a.comment_before) + " became " + show(b.comment_before);
+    if (!(a.comment_inline == b.comment_inline))
+        return path + ": document comment_inline " + show(a.comment_inline) + " became " + show(b.comment_inline);
+    if (!(a.comment_after == b.comment_after))
+        return path + ": document comment_after " + show(a.comment_after) + " became " + show(b.comment_after);
+    return {};
+}
+
 inline std::string docs_diff(const std::vector<types::YamlNode>& want, const std::vector<types::YamlNode>& got,
                              const CompareOptions& o = {}) {
     if (want.size() != got.size())
         return std::to_string(want.size()) + " documents became " + std::to_string(got.size());
-    for (std::size_t k = 0; k < want.size(); ++k)
-        if (auto d = tree_diff(want[k], got[k], o, "doc" + std::to_string(k)); !d.empty()) return d;
+    for (std::size_t k = 0; k < want.size(); ++k) {
+        const std::string path = "doc" + std::to_string(k);
+        if (auto d = tree_diff(want[k], got[k], o, path); !d.empty()) return d;
+        if (o.comments)
+            if (auto d = root_comments_diff(want[k], got[k], path); !d.empty()) return d;
+    }
     return {};
 }
 

@@ -173,10 +173,20 @@ class CommentModel:
     def sequence(self, items, path, hook):
         for idx, (child, before, inline) in enumerate(items):
             p = path + (idx,)
-            self.lines(before)
+            # The first element of a sequence that is an element's node: lines above
+            # its dash would be the outer element's, so the lines of an element holding
+            # a collection are written below its dash.
+            below_dash = hook is not None and idx == 0 and child[0] != "scalar" and not is_empty_collection(child)
+            if not below_dash:
+                self.lines(before)
             self.token()
             if hook and idx == 0:
                 hook()
+            if below_dash:
+                if inline is not None:
+                    self.pending.append(fix(inline))
+                    inline = None
+                self.lines(before)
             if child[0] == "scalar":
                 taken = self.take()
                 self.expected[p] = (taken, None if inline is None else fix(inline))
@@ -210,6 +220,9 @@ def check(docs, check_comments):
     assert len(loaded) == len(docs), text
     for d, (doc, back) in enumerate(zip(docs, loaded)):
         assert_same_values(doc, back, (d,))
+    # Whatever moved on the first reading, the text read back is written the same again.
+    once = plovarn.dumps_all(loaded)
+    assert plovarn.dumps_all(plovarn.loads_all(once)) == once
     if not check_comments:
         return
     model = CommentModel()
