@@ -1,0 +1,71 @@
+"""Comments that belong to a whole document: those after its last value, and those around a
+document that is a scalar or an empty collection. They travel with the loaded object."""
+
+import pytest
+
+import plovarn
+
+TRAILING = "# tail one\n# tail two\n"
+
+# A loaded document with comment lines after its last value, an edit that keeps the
+# document, and the text that edit leaves.
+EDITS = [
+    ("b: 2\na: 1\n", lambda m: m.sort_keys(), "a: 1\nb: 2\n"),
+    ("a: 1\n", lambda m: m.update({"b": 2}), "a: 1\nb: 2\n"),
+    ("a: 1\n", lambda m: m.update(plovarn.loads("# on b\nb: 2\n# not copied\n")), "a: 1\n# on b\nb: 2\n"),
+    ("a: 1\n", lambda m: m.__setitem__("a", [1]), "a:\n  - 1\n"),
+    ("a: 1\nb: 2\n", lambda m: m.pop("b"), "a: 1\n"),
+    ("a: 1\n", lambda m: m.__delitem__("a"), "{}\n"),
+    ("a: 1  # on a\n", lambda m: m.update(m), "a: 1\n"),
+    ("- 2\n- 1\n", lambda s: s.sort(), "- 1\n- 2\n"),
+    ("- 2\n- 1\n", lambda s: s.sort(key=lambda v: -v, reverse=True), "- 1\n- 2\n"),
+    ("- 1\n", lambda s: s.extend(s), "- 1\n- 1\n"),
+    ("- 1\n", lambda s: s.insert(0, {"k": "v"}), "- k: v\n- 1\n"),
+    ("[]\n", lambda s: s.append(1), "- 1\n"),
+    ("- 1\n", lambda s: s.remove(1), "[]\n"),
+]
+
+
+@pytest.mark.parametrize("text, edit, written", EDITS)
+def test_comment_lines_after_the_last_value_stay_with_the_document(text, edit, written):
+    doc = plovarn.loads(text + TRAILING)
+    edit(doc)
+    out = plovarn.dumps(doc)
+    assert out == written + TRAILING
+    assert plovarn.dumps(plovarn.loads(out)) == out
+    assert "tail" not in repr(doc) and "tail" not in repr(doc.to_dict())
+
+
+@pytest.mark.parametrize("root", ["[]", "{}", "5", "'text'", "null", "&a []", "!!str 5"])
+def test_scalar_and_empty_roots_keep_their_comments(root):
+    text = f"# above\n{root}  # inline\n# after\n"
+    doc = plovarn.loads(text)
+    assert plovarn.dumps(doc) == text
+    assert "above" not in repr(doc) and "inline" not in repr(doc.to_dict())
+
+
+def test_each_document_writes_its_own():
+    text = "# one\n5  # five\n---\n# two\n[]  # empty\n---\na: 1\n# tail\n"
+    docs = plovarn.loads_all(text)
+    assert plovarn.dumps_all(docs) == "---\n" + text
+    assert plovarn.dumps_all(docs[::-1]) == "---\na: 1\n# tail\n---\n# two\n[]  # empty\n---\n# one\n5  # five"
+    assert [plovarn.dumps(d) for d in docs] == ["# one\n5  # five\n", "# two\n[]  # empty\n", "a: 1\n# tail\n"]
+
+
+@pytest.mark.parametrize("value", ["# above\n[]  # inline\n# after\n", "# above\n7  # inline\n# after\n",
+                                   "k: v\n# after\n"])
+@pytest.mark.parametrize("container", ["mapping", "sequence"])
+def test_a_document_stored_as_a_value_keeps_its_comments_as_lines(value, container):
+    doc = plovarn.loads("first: 1\n") if container == "mapping" else plovarn.loads("- 1\n")
+    stored = plovarn.loads(value)
+    if container == "mapping":
+        doc["stored"] = stored
+        doc["last"] = 2
+    else:
+        doc.append(stored)
+        doc.append(2)
+    out = plovarn.dumps(doc)
+    for word in ("above", "inline", "after"):
+        assert (word in out) == (word in value), out
+    # Read back, they are comment lines of the entries around it, and stay there.
+    assert plovarn.dumps(plovarn.loads(out)) == out
