@@ -52,6 +52,9 @@ private:
     // Appends comment lines (present) to `lines`, after a line break.
     static void join_lines(types::OptText& lines, types::OptText more);
     void attach_inline(std::string_view text);
+    // Sets the end-of-line comment of an entry or item, keeping one it had.
+    template <class EntryOrItem>
+    static void set_inline(EntryOrItem& at, std::string_view text);
     // Sets one comment of a document root.
     static void set_root_comment(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text);
     // The innermost collection has no item, entry or key yet.

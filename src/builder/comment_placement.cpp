@@ -142,11 +142,11 @@ void Builder::set_root_comment(types::YamlNode& root, types::OptText types::Node
 
 void Builder::attach_to_last_child(std::string_view text) {
     if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
-        seq->items.back().comment_inline = types::OptText(text);
+        set_inline(seq->items.back(), text);
         return;
     }
     auto& map = std::get<MappingFrame>(frames_.back());
-    map.map.entry_mut(map.last_written).comment_inline = types::OptText(text);
+    set_inline(map.map.entry_mut(map.last_written), text);
 }
 
 void Builder::distribute(parser::Comment* first, parser::Comment* last) {
@@ -194,15 +194,28 @@ void Builder::attach_inline(std::string_view text) {
             return;
         }
         if (!map.map.empty()) {
-            map.map.entry_mut(map.last_written).comment_inline = types::OptText(text);
+            set_inline(map.map.entry_mut(map.last_written), text);
             return;
         }
     }
-    // The innermost collection is still empty, as in `key: []  # note`: the comment
-    // stands at the end of the line of the entry whose value it is.
+    // The innermost collection is still empty, as in `key: [  # note`: the comment
+    // stands at the end of the line of the entry whose value it is, or above the
+    // item it is.
     if (frames_.size() < 2) return;
-    if (auto* parent = std::get_if<MappingFrame>(&frames_[frames_.size() - 2]); parent && parent->key)
-        parent->comment_inline = types::OptText(text);
+    Frame& parent = frames_[frames_.size() - 2];
+    if (auto* map = std::get_if<MappingFrame>(&parent); map && map->key)
+        map->comment_inline = types::OptText(text);
+    else if (auto* seq = std::get_if<SequenceFrame>(&parent))
+        join_lines(seq->comment_before, types::OptText(text));
+}
+
+template <class EntryOrItem>
+void Builder::set_inline(EntryOrItem& at, std::string_view text) {
+    // One it has already stands on an earlier line (behind a key whose value
+    // follows on a later line, or inside an empty flow collection): it joins the
+    // comment lines above the entry rather than being lost.
+    if (at.comment_inline) join_lines(at.comment_before, std::move(at.comment_inline));
+    at.comment_inline = types::OptText(text);
 }
 
 types::OptText Builder::take_before(std::uint64_t line) {

@@ -137,6 +137,18 @@ TEST(FuzzFoundRoundTrip, EmptyItemsFollowedByCommentsSettle) {
     expect_stable("- &a\n  - x\n- &a\n  k: v\n");
 }
 
+// Found by the round-trip fuzzer: a comment behind a key whose value follows on
+// a later line with a comment of its own was replaced by that one and lost.
+TEST(FuzzFoundRoundTrip, TwoEndOfLineCommentsOfOneEntryAreBothKept) {
+    for (std::string_view text : {"a:  # key\n  v  # value\nb: 1\n", "k: [  # open\n  ]  # close\n"}) {
+        expect_stable(text);
+        auto docs = parse_str(text);
+        ASSERT_TRUE(docs);
+        const YamlEntry& first = (*docs)[0].as_mapping().at(0).second;
+        EXPECT_TRUE(first.comment_before.has_value() && first.comment_inline.has_value()) << text;
+    }
+}
+
 // Found by the round-trip fuzzer in a corpus file: a repeated key keeps the first
 // position with the comments of its last occurrence, which as the first entry of
 // a mapping held by an item are that item's.
