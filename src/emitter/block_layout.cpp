@@ -210,9 +210,9 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     const bool lines_above = item.comment_before || carries_lines_above(carried);
     const bool nested = is_nonempty_sequence(node) || is_nonempty_mapping(node);
     // There, the comment lines of an element that holds a collection stand below
-    // its dash, above the collection's first entry, where the reader gives them
-    // to this element.
-    const bool lines_below_dash = lines_above && first_in_item && nested;
+    // its dash, above the collection's first entry (or the empty collection
+    // itself), where the reader gives them to this element.
+    const bool lines_below_dash = lines_above && first_in_item && (node.is_mapping() || node.is_sequence());
     auto append_lines_above = [&](std::size_t indent) {
         if (item.comment_before) append_comment_block(out, *item.comment_before, indent);
         append_carried_above(out, carried, indent);
@@ -245,6 +245,11 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     }
     if (nested) return with_after(Frame{Frame::Kind::Compact, false, &node.as_mapping(), 0, col + 2}, carried, col);
     out.pop_back();
+    if (lines_below_dash) {
+        out.push_back('\n');
+        append_lines_above(col + 2);
+        out.append(col + 1, ' ');  // the value comes after a space
+    }
     // An element read empty is spelled out where a comment follows it on its
     // line or below it (see spell_out_bare_item).
     bare = append_spaced_value(out, node, anchors, item.comment_inline || (carried && carried->comment_after));

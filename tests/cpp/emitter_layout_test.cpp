@@ -184,6 +184,7 @@ TEST(Comments, DocumentCommentsOfAStoredValue) {
 TEST(Comments, FirstItemOfANestedSequenceKeepsItsLines) {
     EXPECT_EQ(emit(seq({{seq({{seq({{s("x")}}), "note"}})}})), "- \n  - \n    # note\n    - x\n");
     EXPECT_EQ(emit(seq({{seq({{map({{"k", i(1)}}), "note"}})}})), "- \n  - \n    # note\n    k: 1\n");
+    EXPECT_EQ(emit(seq({{seq({{map({}), "note", "i"}})}})), "- \n  -\n    # note\n    {}  # i\n");
     // A scalar first item has no line below its dash; later items are not affected.
     EXPECT_EQ(emit(seq({{seq({{s("x"), "c"}, {seq({{i(1)}}), "d"}})}})), "- \n  # c\n  - x\n  # d\n  - \n    - 1\n");
 }
