@@ -36,11 +36,11 @@ types::NodeProps node_props(const std::string& anchor, const std::optional<parse
 types::ScalarValue scalar_value(parser::event::Scalar&& scalar) {
     const std::string& text = scalar.value;
     const ScalarStyle style = scalar.style;
-    types::NodeProps props = node_props(scalar.anchor, scalar.tag);
     types::ScalarValue value;
+    bool keeps_spelling = false;
     if (style == ScalarStyle::Plain) {
         value = types::ScalarValue::from_str(text);
-        if (!value.is_str() && !types::spelled_as_written(value, text)) props.spelling = text;
+        keeps_spelling = !value.is_str() && !types::spelled_as_written(value, text);
     } else if (!text.empty()) {
         value = types::ScalarValue::make_str(text);
     } else if (style == ScalarStyle::SingleQuoted || style == ScalarStyle::DoubleQuoted) {
@@ -51,7 +51,12 @@ types::ScalarValue scalar_value(parser::event::Scalar&& scalar) {
         value = types::ScalarValue::make_null();
     }
     value.set_style(source_style(style));
-    if (!props.empty()) value.set_props(std::move(props));
+    // Most scalars carry none of these; they pay nothing for them.
+    if (keeps_spelling || !scalar.anchor.empty() || scalar.tag) {
+        types::NodeProps props = node_props(scalar.anchor, scalar.tag);
+        if (keeps_spelling) props.spelling = text;
+        value.set_props(std::move(props));
+    }
     return value;
 }
 
@@ -76,15 +81,16 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
                     frames_.emplace_back(std::in_place_type<SequenceFrame>);
                 else
                     frames_.emplace_back(std::in_place_type<MappingFrame>);
-                std::visit([&](auto& frame) { frame.props = node_props(ev.anchor, ev.tag); }, frames_.back());
+                if (!ev.anchor.empty() || ev.tag)
+                    std::visit([&](auto& frame) { frame.props = node_props(ev.anchor, ev.tag); }, frames_.back());
             } else if constexpr (std::is_same_v<E, parser::event::SequenceEnd>) {
                 if (frames_.empty()) return;
                 Frame top = std::move(frames_.back());
                 frames_.pop_back();
                 if (auto* seq = std::get_if<SequenceFrame>(&top)) {
                     types::ItemArray items(std::move(seq->items));
-                    types::NodeProps props = closed_props(std::move(seq->props), items.empty(), line);
-                    if (!props.empty()) items.set_props(std::move(props));
+                    if (frames_.empty() && items.empty()) close_empty_root(seq->props, line);
+                    if (!seq->props.empty()) items.set_props(std::move(seq->props));
                     push_node(types::YamlNode(std::move(items)));
                 }
             } else if constexpr (std::is_same_v<E, parser::event::MappingEnd>) {
@@ -93,8 +99,8 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
                 frames_.pop_back();
                 if (auto* map = std::get_if<MappingFrame>(&top)) {
                     if (frames_.empty()) root_last_written_ = map->last_written;
-                    types::NodeProps props = closed_props(std::move(map->props), map->map.empty(), line);
-                    if (!props.empty()) map->map.set_props(std::move(props));
+                    if (frames_.empty() && map->map.empty()) close_empty_root(map->props, line);
+                    if (!map->props.empty()) map->map.set_props(std::move(map->props));
                     push_node(types::YamlNode(std::move(map->map)));
                 }
             } else if constexpr (std::is_same_v<E, parser::event::StreamEnd>) {
@@ -137,19 +143,21 @@ void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
     insert_entry(map, types::YamlNode(scalar_value(std::move(scalar))));
 }
 
-void Builder::insert_entry(MappingFrame& map, types::YamlNode node) {
-    map.last_written =
-        map.map
-            .insert_full(std::move(*map.key),
-                         types::YamlEntry{std::move(map.comment_before), std::move(map.comment_inline), std::move(node)})
-            .first;
+inline void Builder::insert_entry(MappingFrame& map, types::YamlNode node) {
+    auto [index, replaced] = map.map.insert_full(
+        std::move(*map.key), types::YamlEntry{std::move(map.comment_before), std::move(map.comment_inline), std::move(node)});
+    map.last_written = index;
     map.key.reset();
     map.comment_before.reset();
     map.comment_inline.reset();
+    if (replaced && index == 0) repeated_first_key(map);
+}
+
+void Builder::repeated_first_key(MappingFrame& map) {
     // A repeated key keeps its first position, with the comments of its last
     // occurrence. As the first entry of a mapping that is a sequence item, its
     // comment lines go to the item, as they would for the first key itself.
-    if (map.last_written != 0 || frames_.size() < 2) return;
+    if (frames_.size() < 2) return;
     types::OptText& above = map.map.entry_mut(0).comment_before;
     auto* holder = std::get_if<SequenceFrame>(&frames_[frames_.size() - 2]);
     if (!above || !holder) return;

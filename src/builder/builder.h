@@ -41,6 +41,7 @@ private:
     void push_node(types::YamlNode node);
     // Stores the frame's key with its comments and `node` as an entry.
     void insert_entry(MappingFrame& map, types::YamlNode node);
+    void repeated_first_key(MappingFrame& map);
     // The pending comments above `line`, joined by "\n"; those on or below it stay.
     types::OptText take_before(std::uint64_t line);
     // Places the pending comments again, after the line they are matched against
@@ -48,7 +49,14 @@ private:
     void settle_pending();
     // take_before for the key or item about to be read; when it is the first one of
     // a collection that is itself a sequence item, the comments go to that item.
-    types::OptText take_for_child(std::uint64_t line);
+    types::OptText take_for_child(std::uint64_t line) {
+        types::OptText above = take_before(line);
+        if (above) give_to_holder(above);
+        return above;
+    }
+    // Moves the comments to the item that holds the innermost collection, when
+    // that has no child yet and is a sequence item.
+    bool give_to_holder(types::OptText& above);
     // Appends comment lines (present) to `lines`, after a line break.
     static void join_lines(types::OptText& lines, types::OptText more);
     void attach_inline(std::string_view text);
@@ -59,13 +67,11 @@ private:
     static void set_root_comment(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text);
     // The innermost collection has no item, entry or key yet.
     bool top_frame_is_empty() const;
-    // The innermost collection is empty and will become an item or an entry.
-    bool top_frame_is_empty_child() const;
-    // The innermost collection is empty and will become a document root.
-    bool top_frame_is_empty_root() const { return frames_.size() == 1 && top_frame_is_empty(); }
-    // The anchor and tag of a collection that closed, with the comment lines above
-    // it when it is an empty document root (which has no entry to give them to).
-    types::NodeProps closed_props(types::NodeProps props, bool empty, std::uint64_t line);
+    // The innermost collection will become an item or an entry.
+    bool top_frame_becomes_child() const;
+    // An empty document root that closed (`[]`, `{}`) has no entry to give the
+    // comment lines above it to: it keeps them with its anchor and tag.
+    void close_empty_root(types::NodeProps& props, std::uint64_t line);
     // The comment lines after the last value of the stream stay with its last document.
     void keep_trailing_comments();
     // Sets the end-of-line comment of the item or entry added last to the innermost

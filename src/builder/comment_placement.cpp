@@ -57,14 +57,18 @@ void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parse
     parser::Comment* last = first + comments.size();
     parser::Comment* after = last;
     const bool scalar = std::holds_alternative<parser::event::Scalar>(event);
-    const bool closes = std::holds_alternative<parser::event::SequenceEnd>(event) ||
-                        std::holds_alternative<parser::event::MappingEnd>(event);
-    const bool closes_empty = closes && top_frame_is_empty_child();
-    const bool closes_empty_root = closes && top_frame_is_empty_root();
-    // A scalar or empty document root: comments pulled before it may follow it.
-    const bool settles_root =
-        frames_.empty() ? scalar || std::holds_alternative<parser::event::Alias>(event) : closes_empty_root;
-    if (scalar || closes_empty || closes_empty_root) {
+    bool split = scalar, closes_empty = false, settles_root = false;
+    if (frames_.empty()) {
+        // A scalar document root: comments pulled before it may follow it.
+        settles_root = scalar || std::holds_alternative<parser::event::Alias>(event);
+    } else if ((std::holds_alternative<parser::event::SequenceEnd>(event) ||
+                std::holds_alternative<parser::event::MappingEnd>(event)) &&
+               top_frame_is_empty()) {
+        // So may the comments of an empty collection that becomes a root.
+        if (frames_.size() == 1) split = settles_root = true;
+        else split = closes_empty = top_frame_becomes_child();
+    }
+    if (split) {
         after = first;
         while (after != last && after->mark.line < line) ++after;
     }
@@ -85,25 +89,25 @@ bool Builder::top_frame_is_empty() const {
     return map.map.empty() && !map.key;
 }
 
-bool Builder::top_frame_is_empty_child() const {
-    if (frames_.size() < 2 || !top_frame_is_empty()) return false;
+bool Builder::top_frame_becomes_child() const {
+    if (frames_.size() < 2) return false;
     // In key position the collection is dropped and becomes nothing.
     const auto* parent = std::get_if<MappingFrame>(&frames_[frames_.size() - 2]);
     return !parent || parent->key;
 }
 
-types::OptText Builder::take_for_child(std::uint64_t line) {
-    types::OptText above = take_before(line);
+bool Builder::give_to_holder(types::OptText& above) {
     // Comment lines between the start of a collection and its first key or item,
     // as in `- [` or `- -` followed by a comment line, stand where the writer puts
     // the comments of the sequence item that holds the collection; read as the
     // first child's they would move up to that item on the next reading. They
     // belong to the item, as the lines above a block collection's first key do.
-    if (!above || frames_.size() < 2 || !top_frame_is_empty()) return above;
+    if (frames_.size() < 2 || !top_frame_is_empty()) return false;
     auto* holder = std::get_if<SequenceFrame>(&frames_[frames_.size() - 2]);
-    if (!holder) return above;
+    if (!holder) return false;
     join_lines(holder->comment_before, std::move(above));
-    return {};
+    above.reset();
+    return true;
 }
 
 void Builder::join_lines(types::OptText& lines, types::OptText more) {
@@ -111,13 +115,10 @@ void Builder::join_lines(types::OptText& lines, types::OptText more) {
     else lines = std::move(more);
 }
 
-types::NodeProps Builder::closed_props(types::NodeProps props, bool empty, std::uint64_t line) {
-    if (!frames_.empty() || !empty) return props;
-    // An empty root collection (`[]`, `{}`) keeps the comment lines above it, and
-    // its line is the one an end-of-line comment must stand on.
+void Builder::close_empty_root(types::NodeProps& props, std::uint64_t line) {
     props.comment_before = take_before(line);
+    // Its line is the one an end-of-line comment must stand on.
     last_line_ = line;
-    return props;
 }
 
 void Builder::keep_trailing_comments() {

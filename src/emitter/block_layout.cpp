@@ -33,17 +33,25 @@ struct Frame {
     // A sequence that is a sequence item's node, below the item's dash: comment
     // lines above its first dash are read as that item's.
     bool in_item = false;
+    // A value that carries comment lines for after itself (a document root stored
+    // as a value): they are written after its last line, at its key's or dash's column.
+    bool carries_after = false;
     const void* collection = nullptr;  // YamlMapping for Mapping and Compact, ItemArray for Sequence
     std::size_t next = 0;              // position of the next entry or item to write
     std::size_t indent = 0;            // column of the keys, or of the dashes
-    // Comment lines carried by the collection, written after its last line at
-    // `after_indent`; null when there are none.
-    const types::OptText* after = nullptr;
-    std::size_t after_indent = 0;
 };
 
-Frame mapping_frame(const YamlMapping& m, std::size_t indent) { return {Frame::Kind::Mapping, false, &m, 0, indent}; }
-Frame sequence_frame(const ItemArray& s, std::size_t indent) { return {Frame::Kind::Sequence, false, &s, 0, indent}; }
+Frame mapping_frame(const YamlMapping& m, std::size_t indent) { return {Frame::Kind::Mapping, false, false, &m, 0, indent}; }
+Frame sequence_frame(const ItemArray& s, std::size_t indent) { return {Frame::Kind::Sequence, false, false, &s, 0, indent}; }
+
+// A sequence element read empty is written as a dash alone (or with its anchor
+// or tag), and the reader places the empty value at the next token: comment
+// lines directly below such a line would be read as that element's comment
+// before. `bare_end` is where such a line ends, if it was the last one written;
+// before comment lines are written there, the element's value is spelled out.
+void spell_out_bare_item(std::string& out, std::size_t bare_end) {
+    if (bare_end == out.size()) out.insert(out.size() - 1, " null");
+}
 
 // The document comments a node carries (a document root, or a root later stored
 // as a value); null when it has none.
@@ -68,13 +76,24 @@ void append_carried_after(std::string& out, const types::NodeProps* carried, std
     if (carried && carried->comment_after) append_comment_block(out, *carried->comment_after, indent);
 }
 
-// The frame of a nested collection, with the comment lines it carries for after it.
-Frame with_after(Frame frame, const types::NodeProps* carried, std::size_t indent) {
-    if (carried && carried->comment_after) {
-        frame.after = &carried->comment_after;
-        frame.after_indent = indent;
-    }
+// After the last entry or item of a nested collection: the lines it carries.
+void append_carried_after(std::string& out, const Frame& done, std::size_t bare_end) {
+    const types::NodeProps* props = done.kind == Frame::Kind::Sequence
+                                        ? static_cast<const ItemArray*>(done.collection)->props()
+                                        : static_cast<const YamlMapping*>(done.collection)->props();
+    spell_out_bare_item(out, bare_end);
+    append_comment_block(out, *props->comment_after, done.indent - 2);
+}
+
+// The frame of a nested collection that may carry comment lines for after it.
+Frame value_frame(Frame frame, const types::NodeProps* carried) {
+    frame.carries_after = carried && carried->comment_after;
     return frame;
+}
+
+// What is left of an end-of-line comment after its first line; mostly nothing.
+void append_rest_lines(std::string& out, std::string_view rest, std::size_t indent) {
+    if (!rest.empty()) append_comment_lines(out, rest, indent);
 }
 
 bool is_nonempty_mapping(const YamlNode& n) { return n.is_mapping() && !n.as_mapping().empty(); }
@@ -133,8 +152,10 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
 
 // Writes one mapping entry whose key stands at column `col`; returns the nested
 // collection still to be written, if any.
-std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col, Place place, std::string& out,
-                                 DocumentAnchors& anchors) {
+// Inlined into the walk, its one caller: most entries are one short line.
+[[gnu::always_inline]] inline std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
+                                                               Place place, std::string& out,
+                                                               DocumentAnchors& anchors, std::size_t bare_end) {
     const auto& [key, entry] = pair;
     const YamlNode& node = entry.node;
     const Position key_pos = col == 0 ? Position::LineStart : Position::Inline;
@@ -144,6 +165,7 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
     const bool lines_above = entry.comment_before || carries_lines_above(carried);
 
     if (first_compact && (lines_above || is_explicit)) out.push_back('\n');
+    if (lines_above) spell_out_bare_item(out, bare_end);
     if (entry.comment_before) append_comment_block(out, *entry.comment_before, col);
     append_carried_above(out, carried, col);
     if (!first_compact || lines_above || is_explicit) out.append(col, ' ');
@@ -162,7 +184,7 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
             comment_pending = false;
         }
         out.push_back('\n');
-        append_comment_lines(out, rest, col);
+        append_rest_lines(out, rest, col);
         out.append(col, ' ');
     } else {
         append_in_form(out, key, key_form(key, key_pos));
@@ -179,10 +201,10 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
     if (is_nonempty_sequence(node) || is_nonempty_mapping(node)) {
         append_spaced_props(out, node, anchors);
         end_key_line();
-        append_comment_lines(out, rest, col);
-        const Frame nested = node.is_sequence() ? sequence_frame(node.as_sequence(), col + 2)
-                                                : mapping_frame(node.as_mapping(), col + 2);
-        return with_after(nested, carried, col);
+        append_rest_lines(out, rest, col);
+        return value_frame(node.is_sequence() ? sequence_frame(node.as_sequence(), col + 2)
+                                              : mapping_frame(node.as_mapping(), col + 2),
+                           carried);
     }
     if ((node.is_mapping() || node.is_sequence()) && place == Place::Block) {
         append_spaced_props(out, node, anchors);
@@ -194,19 +216,20 @@ std::optional<Frame> write_entry(const YamlMapping::Pair& pair, std::size_t col,
         end_key_line();
         append_block_lines(out, node, col + 2);
     }
-    append_comment_lines(out, rest, col);
+    append_rest_lines(out, rest, col);
     append_carried_after(out, carried, col);
     return std::nullopt;
 }
 
 // Writes one sequence element whose dash stands at column `col`. `first_in_item`:
 // the element is the first of a sequence that is itself an item's node, so the
-// reader gives comment lines above its dash to that outer item. `bare`: set when
-// the element's value is written as nothing.
-std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bool first_in_item, bool& bare,
-                                std::string& out, DocumentAnchors& anchors) {
+// reader gives comment lines above its dash to that outer item. `bare_end`: see
+// spell_out_bare_item; set when this element is such a line.
+std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bool first_in_item,
+                                std::size_t& bare_end, std::string& out, DocumentAnchors& anchors) {
     const YamlNode& node = item.node;
-    const types::NodeProps* carried = carried_comments(node);
+    const types::NodeProps* props = props_of(node);
+    const types::NodeProps* carried = props && props->has_comments() ? props : nullptr;
     const bool lines_above = item.comment_before || carries_lines_above(carried);
     const bool nested = is_nonempty_sequence(node) || is_nonempty_mapping(node);
     // There, the comment lines of an element that holds a collection stand below
@@ -217,13 +240,15 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
         if (item.comment_before) append_comment_block(out, *item.comment_before, indent);
         append_carried_above(out, carried, indent);
     };
-    if (!lines_below_dash) append_lines_above(col);
+    if (lines_above && !lines_below_dash) {
+        spell_out_bare_item(out, bare_end);
+        append_lines_above(col);
+    }
     out.append(col, ' ');
     out.append("- ");
     // A mapping with an anchor or a tag starts below them: on the dash's line they
     // would belong to its first key. An anchor written before in the document is
     // not written again.
-    const types::NodeProps* props = props_of(node);
     const bool has_props = props && (props->tag || (props->anchor && !anchors.written(*props->anchor)));
     std::string_view rest;
     if (is_nonempty_sequence(node) ||
@@ -236,14 +261,14 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
             rest = append_inline_comment(out, dash_marker, *item.comment_inline);
         }
         out.push_back('\n');
-        append_comment_lines(out, rest, col);
+        append_rest_lines(out, rest, col);
         if (lines_below_dash) append_lines_above(col + 2);
         Frame nested_frame = node.is_sequence() ? sequence_frame(node.as_sequence(), col + 2)
                                                 : mapping_frame(node.as_mapping(), col + 2);
         nested_frame.in_item = node.is_sequence();
-        return with_after(nested_frame, carried, col);
+        return value_frame(nested_frame, carried);
     }
-    if (nested) return with_after(Frame{Frame::Kind::Compact, false, &node.as_mapping(), 0, col + 2}, carried, col);
+    if (nested) return value_frame(Frame{Frame::Kind::Compact, false, false, &node.as_mapping(), 0, col + 2}, carried);
     out.pop_back();
     if (lines_below_dash) {
         out.push_back('\n');
@@ -252,28 +277,18 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     }
     // An element read empty is spelled out where a comment follows it on its
     // line or below it (see spell_out_bare_item).
-    bare = append_spaced_value(out, node, anchors, item.comment_inline || (carried && carried->comment_after));
+    const bool bare = append_spaced_value(out, node, anchors, item.comment_inline || (carried && carried->comment_after));
     if (item.comment_inline) rest = append_inline_comment(out, inline_marker, *item.comment_inline);
     out.push_back('\n');
+    if (bare) bare_end = out.size();
     append_block_lines(out, node, col + 2);
-    append_comment_lines(out, rest, col);
+    append_rest_lines(out, rest, col);
     append_carried_after(out, carried, col);
     return std::nullopt;
 }
 
-// A sequence element read empty is written as a dash alone (or with its anchor
-// or tag), and the reader places the empty value at the next token: comment
-// lines directly below the dash would be read as that element's comment before.
-// Where comment lines follow such a line, which ends at `bare_end`, its value is
-// spelled out.
-void spell_out_bare_item(std::string& out, std::size_t bare_end) {
-    if (bare_end == std::string::npos || bare_end >= out.size()) return;
-    const std::size_t next = out.find_first_not_of(' ', bare_end);
-    if (next != std::string::npos && out[next] == '#') out.insert(bare_end - 1, " null");
-}
-
-// Writes a non-empty collection; returns where its text ends when that is a
-// dash alone, else npos.
+// Writes a non-empty collection; returns where its text ends when that is an
+// element read empty (see spell_out_bare_item).
 std::size_t run(Frame root, std::string& out, DocumentAnchors& anchors) {
     std::vector<Frame> stack;
     stack.reserve(16);
@@ -281,33 +296,27 @@ std::size_t run(Frame root, std::string& out, DocumentAnchors& anchors) {
     std::size_t bare_end = std::string::npos;
     while (!stack.empty()) {
         Frame& top = stack.back();
-        const std::size_t step_start = out.size();
         std::optional<Frame> child;
-        bool bare = false;
         if (top.kind == Frame::Kind::Sequence) {
             const auto& items = *static_cast<const ItemArray*>(top.collection);
             if (top.next == items.size()) {
-                if (top.after) append_comment_block(out, **top.after, top.after_indent);
+                if (top.carries_after) append_carried_after(out, top, bare_end);
                 stack.pop_back();
-            } else {
-                const bool first_in_item = top.in_item && top.next == 0;
-                child = write_item(items[top.next++], top.indent, first_in_item, bare, out, anchors);
+                continue;
             }
+            const bool first_in_item = top.in_item && top.next == 0;
+            child = write_item(items[top.next++], top.indent, first_in_item, bare_end, out, anchors);
         } else {
             const auto& map = *static_cast<const YamlMapping*>(top.collection);
             if (top.next == map.size()) {
-                if (top.after) append_comment_block(out, **top.after, top.after_indent);
+                if (top.carries_after) append_carried_after(out, top, bare_end);
                 stack.pop_back();
-            } else {
-                const Place place = top.kind == Frame::Kind::Mapping ? Place::Block
-                                    : top.next == 0                  ? Place::CompactFirst
-                                                                     : Place::CompactLater;
-                child = write_entry(map.at(top.next++), top.indent, place, out, anchors);
+                continue;
             }
-        }
-        if (out.size() != step_start) {
-            spell_out_bare_item(out, bare_end);
-            bare_end = bare ? out.size() : std::string::npos;
+            const Place place = top.kind == Frame::Kind::Mapping ? Place::Block
+                                : top.next == 0                  ? Place::CompactFirst
+                                                                 : Place::CompactLater;
+            child = write_entry(map.at(top.next++), top.indent, place, out, anchors, bare_end);
         }
         if (child) stack.push_back(*child);
     }
@@ -368,9 +377,11 @@ void write_node(const YamlNode& node, std::size_t indent, std::string& out, Docu
     // The rest of the end-of-line comment, then the comment lines after the
     // document's last value, each at the start of a line.
     if ((!rest.empty() || (doc && doc->comment_after)) && !out.empty() && out.back() != '\n') out.push_back('\n');
-    append_comment_lines(out, rest, indent);
-    if (doc && doc->comment_after) append_comment_block(out, *doc->comment_after, indent);
-    spell_out_bare_item(out, bare_end);
+    append_rest_lines(out, rest, indent);
+    if (doc && doc->comment_after) {
+        spell_out_bare_item(out, bare_end);
+        append_comment_block(out, *doc->comment_after, indent);
+    }
 }
 
 void emit_mapping(const YamlMapping& map, std::size_t indent, std::string& out) {

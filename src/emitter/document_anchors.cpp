@@ -2,16 +2,6 @@
 
 namespace plovarn::emitter {
 
-const types::NodeProps* props_of(const types::YamlNode& node) {
-    switch (node.kind()) {
-        case types::YamlNode::Kind::Scalar: return node.as_scalar().props();
-        case types::YamlNode::Kind::Mapping: return node.as_mapping().props();
-        case types::YamlNode::Kind::Sequence: return node.as_sequence().props();
-        case types::YamlNode::Kind::Null: break;
-    }
-    return nullptr;
-}
-
 bool append_props(std::string& out, const types::YamlNode& node, DocumentAnchors& anchors) {
     const types::NodeProps* props = props_of(node);
     if (!props) return false;

@@ -23,8 +23,17 @@ private:
     std::unordered_set<std::string> names_;
 };
 
-// The anchor and tag of a scalar or a collection; null when it has none.
-const types::NodeProps* props_of(const types::YamlNode& node);
+// The anchor and tag (and document comments) of a scalar or a collection; null
+// when it has none. Asked of every node written, so it is inline.
+inline const types::NodeProps* props_of(const types::YamlNode& node) {
+    switch (node.kind()) {
+        case types::YamlNode::Kind::Scalar: return node.as_scalar().props();
+        case types::YamlNode::Kind::Mapping: return node.as_mapping().props();
+        case types::YamlNode::Kind::Sequence: return node.as_sequence().props();
+        case types::YamlNode::Kind::Null: break;
+    }
+    return nullptr;
+}
 
 // Appends "&name !tag" (either may be missing) for the node, nothing when it has
 // neither; returns whether anything was appended.

@@ -113,7 +113,8 @@ TEST(DocumentComments, ScalarAndEmptyRootsKeepTheirComments) {
     EXPECT_EQ(round_trip("--- 'a'  # one\n--- []  # two\n"), "---\n'a'  # one\n---\n[]  # two\n");
     // An alias as a whole document refers to no anchor of its own document and is
     // written as null, which carries its comments.
-    EXPECT_EQ(round_trip("&x a\n---\n# above\n*x  # inline\n# after\n"), "---\n&x a\n---\n# above\nnull  # inline\n# after\n");
+    EXPECT_EQ(round_trip("&x a\n---\n# above\n*x  # inline\n# after\n"),
+              "---\n&x a\n---\n# above\nnull  # inline\n# after\n");
 }
 
 TEST(DocumentComments, ATextOfCommentsAloneHasNoDocument) {
