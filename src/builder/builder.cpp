@@ -81,28 +81,18 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
                     frames_.emplace_back(std::in_place_type<SequenceFrame>);
                 else
                     frames_.emplace_back(std::in_place_type<MappingFrame>);
-                if (!ev.anchor.empty() || ev.tag)
-                    std::visit([&](auto& frame) { frame.props = node_props(ev.anchor, ev.tag); }, frames_.back());
+                if (!ev.anchor.empty() || ev.tag) {
+                    std::visit(
+                        [&](auto& frame) {
+                            if (!ev.anchor.empty()) frame.anchor = ev.anchor;
+                            if (ev.tag) frame.tag = ev.tag->written;
+                        },
+                        frames_.back());
+                }
             } else if constexpr (std::is_same_v<E, parser::event::SequenceEnd>) {
-                if (frames_.empty()) return;
-                Frame top = std::move(frames_.back());
-                frames_.pop_back();
-                if (auto* seq = std::get_if<SequenceFrame>(&top)) {
-                    types::ItemArray items(std::move(seq->items));
-                    if (frames_.empty() && items.empty()) close_empty_root(seq->props, line);
-                    if (!seq->props.empty()) items.set_props(std::move(seq->props));
-                    push_node(types::YamlNode(std::move(items)));
-                }
+                close_sequence(line);
             } else if constexpr (std::is_same_v<E, parser::event::MappingEnd>) {
-                if (frames_.empty()) return;
-                Frame top = std::move(frames_.back());
-                frames_.pop_back();
-                if (auto* map = std::get_if<MappingFrame>(&top)) {
-                    if (frames_.empty()) root_last_written_ = map->last_written;
-                    if (frames_.empty() && map->map.empty()) close_empty_root(map->props, line);
-                    if (!map->props.empty()) map->map.set_props(std::move(map->props));
-                    push_node(types::YamlNode(std::move(map->map)));
-                }
+                close_mapping(line);
             } else if constexpr (std::is_same_v<E, parser::event::StreamEnd>) {
                 keep_trailing_comments();
             }
@@ -110,6 +100,38 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
             // pushed, and comments between documents wait for the next one.
         },
         std::move(event));
+}
+
+void Builder::close_sequence(std::uint64_t line) {
+    if (frames_.empty()) return;
+    auto* seq = std::get_if<SequenceFrame>(&frames_.back());
+    if (!seq) {
+        frames_.pop_back();  // a mapping closed as a sequence is dropped
+        return;
+    }
+    types::YamlNode node{types::ItemArray(std::move(seq->items))};
+    types::OptText anchor = std::move(seq->anchor), tag = std::move(seq->tag);
+    frames_.pop_back();
+    if (anchor || tag || (frames_.empty() && node.as_sequence().empty()))
+        node.as_sequence().set_props(closed_props(std::move(anchor), std::move(tag), node.as_sequence().empty(), line));
+    push_node(std::move(node));
+}
+
+void Builder::close_mapping(std::uint64_t line) {
+    if (frames_.empty()) return;
+    auto* map = std::get_if<MappingFrame>(&frames_.back());
+    if (!map) {
+        frames_.pop_back();  // a sequence closed as a mapping is dropped
+        return;
+    }
+    types::YamlNode node{std::move(map->map)};
+    types::OptText anchor = std::move(map->anchor), tag = std::move(map->tag);
+    const std::size_t last_written = map->last_written;
+    frames_.pop_back();
+    if (frames_.empty()) root_last_written_ = last_written;
+    if (anchor || tag || (frames_.empty() && node.as_mapping().empty()))
+        node.as_mapping().set_props(closed_props(std::move(anchor), std::move(tag), node.as_mapping().empty(), line));
+    push_node(std::move(node));
 }
 
 void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
@@ -143,7 +165,7 @@ void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
     insert_entry(map, types::YamlNode(scalar_value(std::move(scalar))));
 }
 
-inline void Builder::insert_entry(MappingFrame& map, types::YamlNode node) {
+[[gnu::always_inline]] inline void Builder::insert_entry(MappingFrame& map, types::YamlNode node) {
     auto [index, replaced] = map.map.insert_full(
         std::move(*map.key), types::YamlEntry{std::move(map.comment_before), std::move(map.comment_inline), std::move(node)});
     map.last_written = index;

@@ -69,9 +69,12 @@ private:
     bool top_frame_is_empty() const;
     // The innermost collection will become an item or an entry.
     bool top_frame_becomes_child() const;
-    // An empty document root that closed (`[]`, `{}`) has no entry to give the
-    // comment lines above it to: it keeps them with its anchor and tag.
-    void close_empty_root(types::NodeProps& props, std::uint64_t line);
+    void close_sequence(std::uint64_t line);
+    void close_mapping(std::uint64_t line);
+    // The anchor and tag of a collection that closed; an empty document root
+    // (`[]`, `{}`), which has no entry to give them to, also keeps the comment
+    // lines above it.
+    types::NodeProps closed_props(types::OptText anchor, types::OptText tag, bool empty, std::uint64_t line);
     // The comment lines after the last value of the stream stay with its last document.
     void keep_trailing_comments();
     // Sets the end-of-line comment of the item or entry added last to the innermost

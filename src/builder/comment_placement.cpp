@@ -115,10 +115,16 @@ void Builder::join_lines(types::OptText& lines, types::OptText more) {
     else lines = std::move(more);
 }
 
-void Builder::close_empty_root(types::NodeProps& props, std::uint64_t line) {
-    props.comment_before = take_before(line);
-    // Its line is the one an end-of-line comment must stand on.
-    last_line_ = line;
+types::NodeProps Builder::closed_props(types::OptText anchor, types::OptText tag, bool empty, std::uint64_t line) {
+    types::NodeProps props;
+    props.anchor = std::move(anchor);
+    props.tag = std::move(tag);
+    if (frames_.empty() && empty) {
+        props.comment_before = take_before(line);
+        // Its line is the one an end-of-line comment must stand on.
+        last_line_ = line;
+    }
+    return props;
 }
 
 void Builder::keep_trailing_comments() {

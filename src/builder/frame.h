@@ -18,7 +18,7 @@ struct SequenceFrame {
     // Comment lines taken when a nested collection started, for the item it becomes.
     types::OptText comment_before;
     // Anchor and tag written in front of the sequence.
-    types::NodeProps props;
+    types::OptText anchor, tag;
 };
 
 struct MappingFrame {
@@ -31,7 +31,7 @@ struct MappingFrame {
     // so this is not always the last entry.
     std::size_t last_written = 0;
     // Anchor and tag written in front of the mapping.
-    types::NodeProps props;
+    types::OptText anchor, tag;
 };
 
 using Frame = std::variant<SequenceFrame, MappingFrame>;

@@ -104,9 +104,10 @@ bool is_nonempty_sequence(const YamlNode& n) { return n.is_sequence() && !n.as_s
 // so nothing needs trimming; an empty value (`key:` as read) leaves no trailing
 // space, unless `spell_empty` asks for "null" in its place. Returns whether the
 // value was written as nothing.
-bool append_spaced_value(std::string& out, const YamlNode& node, DocumentAnchors& anchors, bool spell_empty = false) {
+bool append_spaced_value(std::string& out, const YamlNode& node, const types::NodeProps* props,
+                         DocumentAnchors& anchors, bool spell_empty = false) {
     out.push_back(' ');
-    if (append_props(out, node, anchors)) out.push_back(' ');
+    if (append_props(out, props, anchors)) out.push_back(' ');
     const std::size_t start = out.size();
     switch (node.kind()) {
         case YamlNode::Kind::Scalar: append_scalar(out, node.as_scalar()); break;
@@ -129,9 +130,9 @@ void append_block_lines(std::string& out, const YamlNode& node, std::size_t inde
 }
 
 // The anchor and tag of a collection that follows on the next lines, after a space.
-void append_spaced_props(std::string& out, const YamlNode& node, DocumentAnchors& anchors) {
+void append_spaced_props(std::string& out, const types::NodeProps* props, DocumentAnchors& anchors) {
     out.push_back(' ');
-    if (!append_props(out, node, anchors)) out.pop_back();
+    if (!append_props(out, props, anchors)) out.pop_back();
 }
 
 bool needs_explicit_key(const types::KeyText& key, Position where) {
@@ -161,7 +162,8 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
     const Position key_pos = col == 0 ? Position::LineStart : Position::Inline;
     const bool is_explicit = needs_explicit_key(key, key_pos);
     const bool first_compact = place == Place::CompactFirst;
-    const types::NodeProps* carried = carried_comments(node);
+    const types::NodeProps* props = props_of(node);
+    const types::NodeProps* carried = props && props->has_comments() ? props : nullptr;
     const bool lines_above = entry.comment_before || carries_lines_above(carried);
 
     if (first_compact && (lines_above || is_explicit)) out.push_back('\n');
@@ -199,7 +201,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
         out.push_back('\n');
     };
     if (is_nonempty_sequence(node) || is_nonempty_mapping(node)) {
-        append_spaced_props(out, node, anchors);
+        append_spaced_props(out, props, anchors);
         end_key_line();
         append_rest_lines(out, rest, col);
         return value_frame(node.is_sequence() ? sequence_frame(node.as_sequence(), col + 2)
@@ -207,12 +209,12 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
                            carried);
     }
     if ((node.is_mapping() || node.is_sequence()) && place == Place::Block) {
-        append_spaced_props(out, node, anchors);
+        append_spaced_props(out, props, anchors);
         end_key_line();
         out.append(col + 2, ' ');
         out.append(node.is_mapping() ? "{}\n" : "[]\n");
     } else {
-        append_spaced_value(out, node, anchors);
+        append_spaced_value(out, node, props, anchors);
         end_key_line();
         append_block_lines(out, node, col + 2);
     }
@@ -255,7 +257,7 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
         (is_nonempty_mapping(node) && (item.comment_inline || has_props || lines_below_dash))) {
         if (has_props) {
             out.pop_back();
-            append_spaced_props(out, node, anchors);
+            append_spaced_props(out, props, anchors);
             if (item.comment_inline) rest = append_inline_comment(out, inline_marker, *item.comment_inline);
         } else if (item.comment_inline) {
             rest = append_inline_comment(out, dash_marker, *item.comment_inline);
@@ -277,7 +279,7 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     }
     // An element read empty is spelled out where a comment follows it on its
     // line or below it (see spell_out_bare_item).
-    const bool bare = append_spaced_value(out, node, anchors, item.comment_inline || (carried && carried->comment_after));
+    const bool bare = append_spaced_value(out, node, props, anchors, item.comment_inline || (carried && carried->comment_after));
     if (item.comment_inline) rest = append_inline_comment(out, inline_marker, *item.comment_inline);
     out.push_back('\n');
     if (bare) bare_end = out.size();

@@ -2,8 +2,7 @@
 
 namespace plovarn::emitter {
 
-bool append_props(std::string& out, const types::YamlNode& node, DocumentAnchors& anchors) {
-    const types::NodeProps* props = props_of(node);
+bool append_props(std::string& out, const types::NodeProps* props, DocumentAnchors& anchors) {
     if (!props) return false;
     const std::size_t start = out.size();
     if (props->anchor && anchors.add(*props->anchor)) {

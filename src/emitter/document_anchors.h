@@ -37,7 +37,10 @@ inline const types::NodeProps* props_of(const types::YamlNode& node) {
 
 // Appends "&name !tag" (either may be missing) for the node, nothing when it has
 // neither; returns whether anything was appended.
-bool append_props(std::string& out, const types::YamlNode& node, DocumentAnchors& anchors);
+bool append_props(std::string& out, const types::NodeProps* props, DocumentAnchors& anchors);
+inline bool append_props(std::string& out, const types::YamlNode& node, DocumentAnchors& anchors) {
+    return append_props(out, props_of(node), anchors);
+}
 
 // An alias node as "*name" where its anchor stands before it, else "null".
 void append_alias(std::string& out, const types::YamlNode& node, const DocumentAnchors& anchors);

@@ -175,15 +175,16 @@ class CommentModel:
             p = path + (idx,)
             # The first element of a sequence that is an element's node: lines above
             # its dash would be the outer element's, so the lines of an element holding
-            # a collection are written below its dash.
-            below_dash = hook is not None and idx == 0 and child[0] != "scalar" and not is_empty_collection(child)
+            # a collection are written below its dash, where a non-empty one's
+            # comment behind the dash joins them.
+            below_dash = hook is not None and idx == 0 and child[0] != "scalar"
             if not below_dash:
                 self.lines(before)
             self.token()
             if hook and idx == 0:
                 hook()
             if below_dash:
-                if inline is not None:
+                if inline is not None and not is_empty_collection(child):
                     self.pending.append(fix(inline))
                     inline = None
                 self.lines(before)
