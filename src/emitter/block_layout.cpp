@@ -41,8 +41,12 @@ struct Frame {
     std::size_t indent = 0;            // column of the keys, or of the dashes
 };
 
-Frame mapping_frame(const YamlMapping& m, std::size_t indent) { return {Frame::Kind::Mapping, false, false, &m, 0, indent}; }
-Frame sequence_frame(const ItemArray& s, std::size_t indent) { return {Frame::Kind::Sequence, false, false, &s, 0, indent}; }
+Frame mapping_frame(const YamlMapping& m, std::size_t indent) {
+    return {Frame::Kind::Mapping, false, false, &m, 0, indent};
+}
+Frame sequence_frame(const ItemArray& s, std::size_t indent) {
+    return {Frame::Kind::Sequence, false, false, &s, 0, indent};
+}
 
 // A sequence element read empty is written as a dash alone (or with its anchor
 // or tag), and the reader places the empty value at the next token: comment
@@ -279,7 +283,8 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     }
     // An element read empty is spelled out where a comment follows it on its
     // line or below it (see spell_out_bare_item).
-    const bool bare = append_spaced_value(out, node, props, anchors, item.comment_inline || (carried && carried->comment_after));
+    const bool spell_empty = item.comment_inline || (carried && carried->comment_after);
+    const bool bare = append_spaced_value(out, node, props, anchors, spell_empty);
     if (item.comment_inline) rest = append_inline_comment(out, inline_marker, *item.comment_inline);
     out.push_back('\n');
     if (bare) bare_end = out.size();
