@@ -69,15 +69,20 @@ bool carries_lines_above(const types::NodeProps* carried) {
 }
 
 // A value that carries document comments is not a root here: the lines above it
-// and its end-of-line comment stand as comment lines above its entry or item.
+// and its end-of-line comment become comment lines at the start of its content,
+// below its key or dash, when it is a non-empty collection, and otherwise follow
+// its line, before the lines it carries for after it.
 void append_carried_above(std::string& out, const types::NodeProps* carried, std::size_t indent) {
     if (!carried) return;
     if (carried->comment_before) append_comment_block(out, *carried->comment_before, indent);
     if (carried->comment_inline) append_comment_block(out, *carried->comment_inline, indent);
 }
 
-void append_carried_after(std::string& out, const types::NodeProps* carried, std::size_t indent) {
-    if (carried && carried->comment_after) append_comment_block(out, *carried->comment_after, indent);
+// All the lines of a scalar or empty value, after its line.
+void append_carried_lines(std::string& out, const types::NodeProps* carried, std::size_t indent) {
+    if (!carried) return;
+    append_carried_above(out, carried, indent);
+    if (carried->comment_after) append_comment_block(out, *carried->comment_after, indent);
 }
 
 // After the last entry or item of a nested collection: the lines it carries.
@@ -166,14 +171,13 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
     const Position key_pos = col == 0 ? Position::LineStart : Position::Inline;
     const bool is_explicit = needs_explicit_key(key, key_pos);
     const bool first_compact = place == Place::CompactFirst;
-    const types::NodeProps* props = props_of(node);
-    const types::NodeProps* carried = props && props->has_comments() ? props : nullptr;
-    const bool lines_above = entry.comment_before || carries_lines_above(carried);
+    const bool lines_above = entry.comment_before.has_value();
 
     if (first_compact && (lines_above || is_explicit)) out.push_back('\n');
-    if (lines_above) spell_out_bare_item(out, bare_end);
-    if (entry.comment_before) append_comment_block(out, *entry.comment_before, col);
-    append_carried_above(out, carried, col);
+    if (lines_above) {
+        spell_out_bare_item(out, bare_end);
+        append_comment_block(out, *entry.comment_before, col);
+    }
     if (!first_compact || lines_above || is_explicit) out.append(col, ' ');
 
     bool comment_pending = entry.comment_inline.has_value();
@@ -197,6 +201,9 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
     }
     out.push_back(':');
 
+    // Read once the key is written: the value's own block may be far away.
+    const types::NodeProps* props = props_of(node);
+    const types::NodeProps* carried = props && props->has_comments() ? props : nullptr;
     // The first line of the end-of-line comment ends the key's line; the rest
     // follows as comment lines below it, or below the value's block lines.
     std::string_view rest;
@@ -208,6 +215,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
         append_spaced_props(out, props, anchors);
         end_key_line();
         append_rest_lines(out, rest, col);
+        append_carried_above(out, carried, col + 2);
         return value_frame(node.is_sequence() ? sequence_frame(node.as_sequence(), col + 2)
                                               : mapping_frame(node.as_mapping(), col + 2),
                            carried);
@@ -223,7 +231,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
         append_block_lines(out, node, col + 2);
     }
     append_rest_lines(out, rest, col);
-    append_carried_after(out, carried, col);
+    append_carried_lines(out, carried, col);
     return std::nullopt;
 }
 
@@ -236,19 +244,17 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     const YamlNode& node = item.node;
     const types::NodeProps* props = props_of(node);
     const types::NodeProps* carried = props && props->has_comments() ? props : nullptr;
-    const bool lines_above = item.comment_before || carries_lines_above(carried);
+    const bool lines_above = item.comment_before.has_value();
     const bool nested = is_nonempty_sequence(node) || is_nonempty_mapping(node);
     // There, the comment lines of an element that holds a collection stand below
     // its dash, above the collection's first entry (or the empty collection
     // itself), where the reader gives them to this element.
     const bool lines_below_dash = lines_above && first_in_item && (node.is_mapping() || node.is_sequence());
-    auto append_lines_above = [&](std::size_t indent) {
-        if (item.comment_before) append_comment_block(out, *item.comment_before, indent);
-        append_carried_above(out, carried, indent);
-    };
+    // A collection's own lines (see append_carried_above) stand below the dash too.
+    const bool carried_below_dash = nested && carries_lines_above(carried);
     if (lines_above && !lines_below_dash) {
         spell_out_bare_item(out, bare_end);
-        append_lines_above(col);
+        append_comment_block(out, *item.comment_before, col);
     }
     out.append(col, ' ');
     out.append("- ");
@@ -258,7 +264,7 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     const bool has_props = props && (props->tag || (props->anchor && !anchors.written(*props->anchor)));
     std::string_view rest;
     if (is_nonempty_sequence(node) ||
-        (is_nonempty_mapping(node) && (item.comment_inline || has_props || lines_below_dash))) {
+        (is_nonempty_mapping(node) && (item.comment_inline || has_props || lines_below_dash || carried_below_dash))) {
         if (has_props) {
             out.pop_back();
             append_spaced_props(out, props, anchors);
@@ -268,7 +274,8 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
         }
         out.push_back('\n');
         append_rest_lines(out, rest, col);
-        if (lines_below_dash) append_lines_above(col + 2);
+        if (lines_below_dash) append_comment_block(out, *item.comment_before, col + 2);
+        append_carried_above(out, carried, col + 2);
         Frame nested_frame = node.is_sequence() ? sequence_frame(node.as_sequence(), col + 2)
                                                 : mapping_frame(node.as_mapping(), col + 2);
         nested_frame.in_item = node.is_sequence();
@@ -278,7 +285,7 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     out.pop_back();
     if (lines_below_dash) {
         out.push_back('\n');
-        append_lines_above(col + 2);
+        append_comment_block(out, *item.comment_before, col + 2);
         out.append(col + 1, ' ');  // the value comes after a space
     }
     // An element read empty is spelled out where a comment follows it on its
@@ -290,7 +297,7 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     if (bare) bare_end = out.size();
     append_block_lines(out, node, col + 2);
     append_rest_lines(out, rest, col);
-    append_carried_after(out, carried, col);
+    append_carried_lines(out, carried, col);
     return std::nullopt;
 }
 

@@ -169,14 +169,14 @@ TEST(Comments, DocumentCommentsStandAroundTheRoot) {
     EXPECT_EQ(emit_docs({with_doc_comments(seq({{i(1)}}), {}, {}, "a"), i(2)}), "---\n- 1\n# a\n---\n2");
 }
 
-// Stored as a value, a root's comments become lines above its entry or item and
-// after its last line.
+// Stored as a value, a root's comments become lines at the start of its content,
+// or after its line, and after its last line.
 TEST(Comments, DocumentCommentsOfAStoredValue) {
     YamlNode nested = with_doc_comments(map({{"x", i(1)}}), "b", "i", "a");
-    EXPECT_EQ(emit(map({{"k", nested, "own"}, {"z", i(2)}})), "# own\n# b\n# i\nk:\n  x: 1\n# a\nz: 2\n");
-    EXPECT_EQ(emit(seq({{nested}, {i(2)}})), "# b\n# i\n- x: 1\n# a\n- 2\n");
-    EXPECT_EQ(emit(seq({{map({{"k", with_doc_comments(i(5), "b", {}, "a")}})}})), "- \n  # b\n  k: 5\n  # a\n");
-    EXPECT_EQ(emit(map({{"k", with_doc_comments(seq({}), {}, "i", {})}})), "# i\nk:\n  []\n");
+    EXPECT_EQ(emit(map({{"k", nested, "own"}, {"z", i(2)}})), "# own\nk:\n  # b\n  # i\n  x: 1\n# a\nz: 2\n");
+    EXPECT_EQ(emit(seq({{nested}, {i(2)}})), "- \n  # b\n  # i\n  x: 1\n# a\n- 2\n");
+    EXPECT_EQ(emit(seq({{map({{"k", with_doc_comments(i(5), "b", {}, "a")}})}})), "- k: 5\n  # b\n  # a\n");
+    EXPECT_EQ(emit(map({{"k", with_doc_comments(seq({}), {}, "i", {})}})), "k:\n  []\n# i\n");
 }
 
 // The comment lines of the first item of a sequence held by an item stand below
