@@ -198,10 +198,11 @@ Parser::Result Parser::document_end() {
 
 // ---- nodes ----
 
-std::uint64_t Parser::register_anchor(std::string name) {
+std::uint64_t Parser::register_anchor(std::string name, std::string_view& stored_name) {
     const std::uint64_t id = next_anchor_id_++;
-    // A name defined again names the newer node from here on.
-    anchors_.insert_or_assign(std::move(name), id);
+    // A name defined again names the newer node from here on. The table's keys
+    // stay where they are, so events can name the anchor by a view of its key.
+    stored_name = anchors_.insert_or_assign(std::move(name), id).first->first;
     return id;
 }
 
@@ -212,21 +213,20 @@ Parser::Result Parser::parse_node(bool block, bool indentless) {
         skip();
         auto found = anchors_.find(t.text);
         if (found == anchors_.end()) return fail(t.mark, "while parsing node, found unknown anchor");
-        return MarkedEvent{event::Alias{found->second, std::move(t.text)}, t.mark};
+        return MarkedEvent{event::Alias{found->second, found->first}, t.mark};
     }
 
     std::uint64_t anchor_id = 0;
-    std::string anchor;
-    std::optional<Tag> tag;
+    std::string_view anchor;
+    std::unique_ptr<Tag> tag;
     auto take_tag = [&](Token& tok) -> std::optional<ScanError> {
         auto resolved = resolve_tag(tags_, std::move(tok.text), std::move(tok.text2), tok.mark);
         if (!resolved) return std::move(resolved.error());
-        tag = std::move(*resolved);
+        tag = std::make_unique<Tag>(std::move(*resolved));
         return std::nullopt;
     };
     if (t.type == TokenType::Anchor) {
-        anchor = t.text;
-        anchor_id = register_anchor(std::move(t.text));
+        anchor_id = register_anchor(std::move(t.text), anchor);
         skip();
         PLOVARN_PEEK(next);
         if (next.type == TokenType::Tag) {
@@ -238,8 +238,7 @@ Parser::Result Parser::parse_node(bool block, bool indentless) {
         skip();
         PLOVARN_PEEK(next);
         if (next.type == TokenType::Anchor) {
-            anchor = next.text;
-            anchor_id = register_anchor(std::move(next.text));
+            anchor_id = register_anchor(std::move(next.text), anchor);
             skip();
         }
     }
@@ -249,27 +248,27 @@ Parser::Result Parser::parse_node(bool block, bool indentless) {
         case TokenType::BlockSequenceStart:
             if (!block) break;
             state_ = State::BlockSequenceFirstEntry;
-            return open_sequence(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_sequence(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::BlockMappingStart:
             if (!block) break;
             state_ = State::BlockMappingFirstKey;
-            return open_mapping(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_mapping(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::FlowSequenceStart:
             state_ = State::FlowSequenceFirstEntry;
-            return open_sequence(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_sequence(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::FlowMappingStart:
             state_ = State::FlowMappingFirstKey;
-            return open_mapping(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_mapping(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::BlockEntry:
             if (!indentless) break;
             // The entry token stays for the first entry handler.
             state_ = State::IndentlessSequenceEntry;
-            return open_sequence(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_sequence(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::Scalar: {
             pop_state();
             skip();
             return MarkedEvent{event::Scalar{std::move(content.text), content.style, anchor_id, std::move(tag),
-                                             std::move(anchor)},
+                                             anchor},
                                content.mark};
         }
         default: break;
@@ -277,7 +276,7 @@ Parser::Result Parser::parse_node(bool block, bool indentless) {
     if (anchor_id != 0 || tag) {
         pop_state();
         return MarkedEvent{event::Scalar{std::string(), scanner::ScalarStyle::Plain, anchor_id, std::move(tag),
-                                         std::move(anchor)},
+                                         anchor},
                            content.mark};
     }
     return fail(content.mark, "while parsing a node, did not find expected node content");
@@ -289,16 +288,16 @@ std::optional<ScanError> Parser::enter_level(Marker mark) {
     return std::nullopt;
 }
 
-Parser::Result Parser::open_sequence(std::uint64_t anchor_id, std::optional<Tag> tag, std::string anchor,
+Parser::Result Parser::open_sequence(std::uint64_t anchor_id, std::unique_ptr<Tag> tag, std::string_view anchor,
                                      Marker mark) {
     if (auto err = enter_level(mark)) return std::unexpected(std::move(*err));
-    return MarkedEvent{event::SequenceStart{anchor_id, std::move(tag), std::move(anchor)}, mark};
+    return MarkedEvent{event::SequenceStart{anchor_id, std::move(tag), anchor}, mark};
 }
 
-Parser::Result Parser::open_mapping(std::uint64_t anchor_id, std::optional<Tag> tag, std::string anchor,
+Parser::Result Parser::open_mapping(std::uint64_t anchor_id, std::unique_ptr<Tag> tag, std::string_view anchor,
                                     Marker mark) {
     if (auto err = enter_level(mark)) return std::unexpected(std::move(*err));
-    return MarkedEvent{event::MappingStart{anchor_id, std::move(tag), std::move(anchor)}, mark};
+    return MarkedEvent{event::MappingStart{anchor_id, std::move(tag), anchor}, mark};
 }
 
 Parser::Result Parser::close_sequence(Marker mark) {
@@ -429,7 +428,7 @@ Parser::Result Parser::flow_sequence_entry(bool first) {
         // A single-pair mapping written inside the sequence.
         state_ = State::FlowSequenceEntryMappingKey;
         skip();
-        return open_mapping(0, std::nullopt, std::string(), t2.mark);
+        return open_mapping(0, nullptr, {}, t2.mark);
     }
     push_state(State::FlowSequenceEntry);
     return parse_node(false, false);

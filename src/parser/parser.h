@@ -74,13 +74,13 @@ private:
     Result flow_mapping_value(bool empty);
 
     // Events that open and close collections keep the nesting depth in check.
-    Result open_sequence(std::uint64_t anchor_id, std::optional<Tag> tag, std::string anchor, Marker mark);
-    Result open_mapping(std::uint64_t anchor_id, std::optional<Tag> tag, std::string anchor, Marker mark);
+    Result open_sequence(std::uint64_t anchor_id, std::unique_ptr<Tag> tag, std::string_view anchor, Marker mark);
+    Result open_mapping(std::uint64_t anchor_id, std::unique_ptr<Tag> tag, std::string_view anchor, Marker mark);
     Result close_sequence(Marker mark);
     Result close_mapping(Marker mark);
     std::optional<scanner::ScanError> enter_level(Marker mark);
 
-    std::uint64_t register_anchor(std::string name);
+    std::uint64_t register_anchor(std::string name, std::string_view& stored_name);
 
     scanner::Scanner scanner_;
     std::vector<State> states_;
