@@ -1,6 +1,7 @@
 """Loading: which document a call returns, what it becomes, and parse failures."""
 
 import io
+import re
 
 import pytest
 
@@ -35,12 +36,15 @@ class TestDocumentCount:
                 call(text)
             assert str(info.value).startswith("Parse error: YAML parse error: ")
 
-    def test_parse_error_carries_the_position(self):
+    @pytest.mark.parametrize("text", ["a: [1, 2\n", "é: 1\n  b: 2\n", "- x\n- y\n---\n- z\n  : w\n", "'", "a: b: c"])
+    def test_parse_error_carries_the_position(self, text):
         with pytest.raises(RuntimeError) as info:
-            plovarn.loads("a: [1, 2\n")
-        message = str(info.value)
-        assert message.startswith("Parse error: YAML parse error: ")
-        assert " at byte " in message and " line " in message and " column " in message
+            plovarn.loads(text)
+        error = info.value
+        found = re.fullmatch(r"Parse error: YAML parse error: .+ at byte (\d+) line (\d+) column (\d+)", str(error))
+        assert found, str(error)
+        assert type(error) is RuntimeError
+        assert (error.index, error.line, error.column) == tuple(int(n) for n in found.groups())
 
 
 class TestDocumentRoots:
