@@ -71,6 +71,8 @@ StringForm string_form(std::string_view s, Position where) {
         return StringForm::SingleQuoted;
     if (where == Position::LineStart && s.starts_with("...") && (n == 3 || is_blank(s[3])))
         return StringForm::SingleQuoted;
+    // A byte order mark that opens the text is not content to the reader.
+    if (where == Position::LineStart && s.starts_with("\xEF\xBB\xBF")) return StringForm::SingleQuoted;
     if (may_resolve_to_non_string(s) && !types::ScalarValue::from_str(s).is_str())
         return StringForm::SingleQuoted;
     return StringForm::Plain;

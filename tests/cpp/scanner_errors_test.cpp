@@ -47,6 +47,10 @@ TEST(ScannerErrors, PlainScalars) {
     EXPECT_EQ(first_error("a: [b,\nc]"), "invalid indentation in flow construct@2:0");
     EXPECT_EQ(first_error("a: [\nb]"), "invalid indentation in flow construct@2:0");
     EXPECT_EQ(first_error("a: [b\nc]"), "invalid indentation in flow construct@2:0");
+    EXPECT_EQ(first_error("a: [b\n, c]"), "invalid indentation in flow construct@2:0");
+    EXPECT_EQ(first_error("a: [b,\n\tc]"), "tabs disallowed within this context (block indentation)@2:1");
+    EXPECT_EQ(first_error("a: [\n\tc]"), "tabs disallowed within this context (block indentation)@2:1");
+    EXPECT_EQ(first_error("a: [\n \tc]"), "no error");
     EXPECT_EQ(first_error("a:\n  b: [\n  ]\n  c: [\n ]"), "invalid indentation in flow construct@5:1");
     EXPECT_EQ(first_error("[-]"), "plain scalar cannot start with '-' followed by ,[]{}@1:1");
     EXPECT_EQ(first_error("[a, -,]"), "plain scalar cannot start with '-' followed by ,[]{}@1:4");

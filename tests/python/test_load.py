@@ -56,7 +56,7 @@ def load_each_way(text, read_stream):
 
 class TestByteOrderMark:
     @pytest.mark.parametrize("text,docs", [
-        (BOM + "a: 1\n", [{"a": 1}]),
+        (BOM + "a: 1\nb: 2\n", [{"a": 1, "b": 2}]),
         (BOM + "# top\na: 1\n", [{"a": 1}]),
         (BOM + "- x\n- y\n", [["x", "y"]]),
         (BOM + "%YAML 1.2\n---\nv\n", ["v"]),
