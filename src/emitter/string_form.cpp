@@ -74,6 +74,8 @@ bool plain_fits(std::string_view s, Position where, bool read_plain) {
     }
     if (where == Position::LineStart && (s.starts_with("...") || s.starts_with("---")) && (n == 3 || is_blank(s[3])))
         return false;
+    // A byte order mark that opens the text is not content to the reader.
+    if (where == Position::LineStart && s.starts_with("\xEF\xBB\xBF")) return false;
     return true;
 }
 

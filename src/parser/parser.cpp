@@ -22,6 +22,19 @@ std::unexpected<ScanError> fail(scanner::Marker mark, std::string_view info) {
 
 MarkedEvent empty_scalar(scanner::Marker mark) { return {event::Scalar{}, mark}; }
 
+// Whether parse_node opens a collection on this token.
+bool opens_collection(scanner::TokenType type, bool block, bool indentless) {
+    using scanner::TokenType;
+    switch (type) {
+        case TokenType::FlowSequenceStart:
+        case TokenType::FlowMappingStart: return true;
+        case TokenType::BlockSequenceStart:
+        case TokenType::BlockMappingStart: return block;
+        case TokenType::BlockEntry: return indentless;
+        default: return false;
+    }
+}
+
 const std::string nesting_message =
     "exceeded the maximum nesting depth of " + std::to_string(types::max_nesting_depth);
 
@@ -206,9 +219,10 @@ std::uint64_t Parser::register_anchor(std::string name, std::string_view& stored
     return id;
 }
 
-Parser::Result Parser::parse_node(bool block, bool indentless) {
+Parser::Result Parser::parse_node(bool block, bool indentless, std::optional<Marker> key) {
     PLOVARN_PEEK(t);
     if (t.type == TokenType::Alias) {
+        if (key) return fail(*key, "an alias is not supported as a mapping key");
         pop_state();
         skip();
         auto found = anchors_.find(t.text);
@@ -244,6 +258,8 @@ Parser::Result Parser::parse_node(bool block, bool indentless) {
     }
 
     PLOVARN_PEEK(content);
+    if (key && opens_collection(content.type, block, indentless))
+        return fail(*key, "a collection is not supported as a mapping key");
     switch (content.type) {
         case TokenType::BlockSequenceStart:
             if (!block) break;
@@ -366,6 +382,7 @@ Parser::Result Parser::block_mapping_key(bool first) {
             skip();
             return close_mapping(t.mark);
         case TokenType::Key: {
+            const Marker key_mark = t.mark;
             skip();
             PLOVARN_PEEK(t2);
             if (t2.type == TokenType::Key || t2.type == TokenType::Value || t2.type == TokenType::BlockEnd) {
@@ -373,7 +390,7 @@ Parser::Result Parser::block_mapping_key(bool first) {
                 return empty_scalar(t2.mark);
             }
             push_state(State::BlockMappingValue);
-            return parse_node(true, true);
+            return parse_node(true, true, key_mark);
         }
         case TokenType::Value:
             state_ = State::BlockMappingValue;
@@ -427,6 +444,7 @@ Parser::Result Parser::flow_sequence_entry(bool first) {
     if (t2.type == TokenType::Key) {
         // A single-pair mapping written inside the sequence.
         state_ = State::FlowSequenceEntryMappingKey;
+        pair_key_mark_ = t2.mark;
         skip();
         return open_mapping(0, nullptr, {}, t2.mark);
     }
@@ -443,7 +461,7 @@ Parser::Result Parser::flow_sequence_entry_mapping_key() {
         return empty_scalar(t.mark);
     }
     push_state(State::FlowSequenceEntryMappingValue);
-    return parse_node(false, false);
+    return parse_node(false, false, pair_key_mark_);
 }
 
 Parser::Result Parser::flow_sequence_entry_mapping_value() {
@@ -493,6 +511,7 @@ Parser::Result Parser::flow_mapping_key(bool first) {
             skip();
             return close_mapping(entry_mark);
         case TokenType::Key: {
+            const Marker key_mark = t2.mark;
             skip();
             PLOVARN_PEEK(t3);
             if (t3.type == TokenType::Value || t3.type == TokenType::FlowEntry ||
@@ -501,7 +520,7 @@ Parser::Result Parser::flow_mapping_key(bool first) {
                 return empty_scalar(t3.mark);
             }
             push_state(State::FlowMappingValue);
-            return parse_node(false, false);
+            return parse_node(false, false, key_mark);
         }
         case TokenType::Value:
             state_ = State::FlowMappingValue;
@@ -509,7 +528,7 @@ Parser::Result Parser::flow_mapping_key(bool first) {
         default:
             // A key without a value.
             push_state(State::FlowMappingEmptyValue);
-            return parse_node(false, false);
+            return parse_node(false, false, t2.mark);
     }
 }
 

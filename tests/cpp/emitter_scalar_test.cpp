@@ -111,6 +111,13 @@ TEST(EmitString, DocumentEndMarkerOnlyAtLineStart) {
     EXPECT_EQ(emit_string("... x"), "... x");
 }
 
+TEST(EmitString, ByteOrderMarkQuotedOnlyAtLineStart) {
+    EXPECT_EQ(emit_string("\xEF\xBB\xBF" "a", Position::LineStart), "'\xEF\xBB\xBF" "a'");
+    EXPECT_EQ(emit_string("\xEF\xBB\xBF", Position::LineStart), "'\xEF\xBB\xBF'");
+    EXPECT_EQ(emit_string("a\xEF\xBB\xBF", Position::LineStart), "a\xEF\xBB\xBF");
+    EXPECT_EQ(emit_string("\xEF\xBB\xBF" "a"), "\xEF\xBB\xBF" "a");
+}
+
 TEST(EmitString, LineBreaksAndNulAreEscapedInDoubleQuotes) {
     EXPECT_EQ(emit_string("a\nb"), "\"a\\nb\"");
     EXPECT_EQ(emit_string("a\r\nb"), "\"a\\r\\nb\"");
