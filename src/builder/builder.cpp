@@ -33,10 +33,7 @@ types::NodeProps node_props(std::string_view anchor, const std::unique_ptr<parse
 // The value with the style it was written in, its anchor and tag; a plain null,
 // boolean or number that the writer would spell otherwise (`0600`, `yes`, `~`)
 // keeps its text.
-types::ScalarValue scalar_value(parser::event::Scalar&& scalar) {
-    const std::string& text = scalar.value;
-    const ScalarStyle style = scalar.style;
-    types::NodeProps props = node_props(scalar.anchor, scalar.tag);
+types::ScalarValue scalar_value(std::string_view text, ScalarStyle style, types::NodeProps props) {
     types::ScalarValue value;
     if (style == ScalarStyle::Plain) {
         value = types::ScalarValue::from_str(text);
@@ -64,37 +61,15 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
             if constexpr (std::is_same_v<E, parser::event::Alias>) {
                 apply_alias(ev.name, line);
             } else if constexpr (std::is_same_v<E, parser::event::Scalar>) {
-                apply_scalar(std::move(ev), line);
-            } else if constexpr (std::is_same_v<E, parser::event::SequenceStart> ||
-                                 std::is_same_v<E, parser::event::MappingStart>) {
-                // Comment lines above a collection that is a sequence item belong to
-                // that item; above a mapping value they wait for its first entry.
-                if (!frames_.empty())
-                    if (auto* seq = std::get_if<SequenceFrame>(&frames_.back()))
-                        seq->comment_before = take_before(line);
-                if constexpr (std::is_same_v<E, parser::event::SequenceStart>)
-                    frames_.emplace_back(std::in_place_type<SequenceFrame>);
-                else
-                    frames_.emplace_back(std::in_place_type<MappingFrame>);
-                std::visit([&](auto& frame) { frame.props = node_props(ev.anchor, ev.tag); }, frames_.back());
+                apply_scalar(ev.value, ev.style, node_props(ev.anchor, ev.tag), line);
+            } else if constexpr (std::is_same_v<E, parser::event::SequenceStart>) {
+                open_frame(false, line, node_props(ev.anchor, ev.tag));
+            } else if constexpr (std::is_same_v<E, parser::event::MappingStart>) {
+                open_frame(true, line, node_props(ev.anchor, ev.tag));
             } else if constexpr (std::is_same_v<E, parser::event::SequenceEnd>) {
-                if (frames_.empty()) return;
-                Frame top = std::move(frames_.back());
-                frames_.pop_back();
-                if (auto* seq = std::get_if<SequenceFrame>(&top)) {
-                    types::ItemArray items(std::move(seq->items));
-                    if (!seq->props.empty()) items.set_props(std::move(seq->props));
-                    push_node(types::YamlNode(std::move(items)));
-                }
+                close_frame(false);
             } else if constexpr (std::is_same_v<E, parser::event::MappingEnd>) {
-                if (frames_.empty()) return;
-                Frame top = std::move(frames_.back());
-                frames_.pop_back();
-                if (auto* map = std::get_if<MappingFrame>(&top)) {
-                    if (frames_.empty()) root_last_written_ = map->last_written;
-                    if (!map->props.empty()) map->map.set_props(std::move(map->props));
-                    push_node(types::YamlNode(std::move(map->map)));
-                }
+                close_frame(true);
             }
             // Stream and document boundaries build nothing: a document ends when
             // its root is pushed.
@@ -102,27 +77,72 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
         std::move(event));
 }
 
-void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
+void Builder::apply_plain(const parser::PlainEvent& event) {
+    using parser::EventKind;
+    switch (event.kind) {
+        case EventKind::Scalar: apply_scalar(event.text, event.style, {}, event.line); break;
+        case EventKind::SequenceStart: open_frame(false, event.line, {}); break;
+        case EventKind::MappingStart: open_frame(true, event.line, {}); break;
+        case EventKind::SequenceEnd: close_frame(false); break;
+        case EventKind::MappingEnd: close_frame(true); break;
+        case EventKind::StreamStart:
+        case EventKind::StreamEnd:
+        case EventKind::DocumentStart:
+        case EventKind::DocumentEnd: break;
+    }
+}
+
+void Builder::open_frame(bool mapping, std::uint64_t line, types::NodeProps props) {
+    // Comment lines above a collection that is a sequence item belong to that
+    // item; above a mapping value they wait for its first entry.
+    if (!frames_.empty())
+        if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) seq->comment_before = take_before(line);
+    if (mapping)
+        std::get<MappingFrame>(frames_.emplace_back(std::in_place_type<MappingFrame>)).props = std::move(props);
+    else
+        std::get<SequenceFrame>(frames_.emplace_back(std::in_place_type<SequenceFrame>)).props = std::move(props);
+}
+
+void Builder::close_frame(bool mapping) {
+    // A frame of the other kind popped here is discarded.
+    if (frames_.empty()) return;
+    Frame top = std::move(frames_.back());
+    frames_.pop_back();
+    if (!mapping) {
+        if (auto* seq = std::get_if<SequenceFrame>(&top)) {
+            types::ItemArray items(std::move(seq->items));
+            if (!seq->props.empty()) items.set_props(std::move(seq->props));
+            push_node(types::YamlNode(std::move(items)));
+        }
+    } else if (auto* map = std::get_if<MappingFrame>(&top)) {
+        if (frames_.empty()) root_last_written_ = map->last_written;
+        if (!map->props.empty()) map->map.set_props(std::move(map->props));
+        push_node(types::YamlNode(std::move(map->map)));
+    }
+}
+
+void Builder::apply_scalar(std::string_view text, ScalarStyle style, types::NodeProps props, std::uint64_t line) {
     last_line_ = line;
     if (frames_.empty()) {
-        documents_.emplace_back(scalar_value(std::move(scalar)));
+        documents_.emplace_back(scalar_value(text, style, std::move(props)));
         return;
     }
     Frame& top = frames_.back();
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
-        seq->items.push_back(types::YamlItem{take_before(line), {}, types::YamlNode(scalar_value(std::move(scalar)))});
+        seq->items.push_back(
+            types::YamlItem{take_before(line), {}, types::YamlNode(scalar_value(text, style, std::move(props)))});
         return;
     }
     auto& map = std::get<MappingFrame>(top);
     if (!map.key) {
         // A key is kept as written (after quote and escape processing), never resolved.
-        map.key = types::KeyText(scalar.value, source_style(scalar.style));
+        map.key = types::KeyText(text, source_style(style));
         map.comment_before = take_before(line);
         map.comment_inline.reset();
         return;
     }
     types::YamlEntry entry{std::move(map.comment_before), std::move(map.comment_inline),
-                           types::YamlNode(scalar_value(std::move(scalar)))};
+                           types::YamlNode(scalar_value(text, style, std::move(props)))};
     map.last_written = map.map.insert_full(std::move(*map.key), std::move(entry)).first;
     map.key.reset();
     map.comment_before.reset();

@@ -7,7 +7,9 @@
 
 namespace plovarn::builder {
 
-void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parser::Comment>& comments) {
+template <class Apply>
+void Builder::with_comments(bool scalar, bool closing, std::uint64_t line, std::span<const parser::Comment> comments,
+                            Apply&& apply) {
     // A quoted or block scalar's token is queued only after the scanner has passed
     // the rest of its line and the comment lines below it, so those comments come
     // with the scalar's own event although they follow it. They are placed after
@@ -17,24 +19,39 @@ void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parse
     // Likewise a comment behind the closing bracket of an empty flow collection
     // (`- []  # note`) has no item inside to go to: it belongs to the item or entry
     // the collection becomes.
-    parser::Comment* first = comments.data();
-    parser::Comment* last = first + comments.size();
-    parser::Comment* after = last;
-    const bool scalar = std::holds_alternative<parser::event::Scalar>(event);
-    const bool closes_empty = (std::holds_alternative<parser::event::SequenceEnd>(event) ||
-                               std::holds_alternative<parser::event::MappingEnd>(event)) &&
-                              top_frame_is_empty_child();
+    const parser::Comment* first = comments.data();
+    const parser::Comment* last = first + comments.size();
+    const parser::Comment* after = last;
+    const bool closes_empty = closing && top_frame_is_empty_child();
     if (scalar || closes_empty) {
         after = first;
         while (after != last && after->mark.line < line) ++after;
     }
     distribute(first, after);
-    apply_event(std::move(event), line);
+    apply();
     if (closes_empty)
-        for (parser::Comment* c = after; c != last; ++c) attach_to_last_child(c->text);
+        for (const parser::Comment* c = after; c != last; ++c) attach_to_last_child(c->text);
     else
         distribute(after, last);
+}
+
+void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parser::Comment>& comments) {
+    const bool scalar = std::holds_alternative<parser::event::Scalar>(event);
+    const bool closing = std::holds_alternative<parser::event::SequenceEnd>(event) ||
+                         std::holds_alternative<parser::event::MappingEnd>(event);
+    with_comments(scalar, closing, line, comments, [&] { apply_event(std::move(event), line); });
     comments.clear();
+}
+
+void Builder::event(const parser::PlainEvent& event, std::span<const parser::Comment> comments) {
+    using parser::EventKind;
+    if (comments.empty()) {
+        // Most events come without comments: nothing to place.
+        apply_plain(event);
+        return;
+    }
+    const bool closing = event.kind == EventKind::SequenceEnd || event.kind == EventKind::MappingEnd;
+    with_comments(event.kind == EventKind::Scalar, closing, event.line, comments, [&] { apply_plain(event); });
 }
 
 bool Builder::top_frame_is_empty_child() const {
@@ -60,15 +77,12 @@ void Builder::attach_to_last_child(std::string_view text) {
     map.map.entry_mut(map.last_written).comment_inline = types::OptText(text);
 }
 
-void Builder::distribute(parser::Comment* first, parser::Comment* last) {
-    for (parser::Comment* c = first; c != last; ++c) {
+void Builder::distribute(const parser::Comment* first, const parser::Comment* last) {
+    for (const parser::Comment* c = first; c != last; ++c) {
         if (last_line_ && *last_line_ == c->mark.line) {
             attach_inline(c->text);
         } else {
-            if (!pending_.empty()) pending_text_ += '\n';
-            const std::size_t begin = pending_text_.size();
-            pending_text_ += c->text;
-            pending_.push_back(PendingComment{c->mark.line, begin, pending_text_.size()});
+            pending_.push_back(PendingComment{c->mark.line, c->text});
         }
     }
 }
@@ -115,28 +129,22 @@ void Builder::attach_inline(std::string_view text) {
 }
 
 types::OptText Builder::take_before(std::uint64_t line) {
-    // Comments arrive in input order, so those above `line` are usually all of
-    // them, or the first ones: a prefix of the joined text.
-    std::size_t kept = 0;
-    while (kept < pending_.size() && pending_[kept].line < line) ++kept;
-    bool prefix = true;
-    for (std::size_t i = kept; i < pending_.size() && prefix; ++i) prefix = pending_[i].line >= line;
     types::OptText out;
-    if (prefix) {
-        if (kept > 0) out = types::OptText(std::string_view(pending_text_).substr(0, pending_[kept - 1].end));
-    } else {
-        std::string joined;
-        bool first = true;
-        for (const PendingComment& p : pending_) {
-            if (p.line >= line) continue;
-            if (!first) joined += '\n';
-            joined.append(pending_text_, p.begin, p.end - p.begin);
-            first = false;
+    const PendingComment* only = nullptr;
+    std::size_t kept = 0;
+    for (const PendingComment& p : pending_) {
+        if (p.line >= line) continue;
+        if (++kept == 1) {
+            only = &p;
+        } else {
+            if (kept == 2) joined_.assign(only->text);
+            joined_ += '\n';
+            joined_ += p.text;
         }
-        if (!first) out = types::OptText(std::string_view(joined));
     }
+    if (kept == 1) out = types::OptText(only->text);
+    else if (kept > 1) out = types::OptText(std::string_view(joined_));
     pending_.clear();
-    pending_text_.clear();
     return out;
 }
 
