@@ -63,8 +63,6 @@ private:
     std::vector<Frame> frames_;
     std::vector<types::YamlNode> documents_;
     std::vector<PendingComment> pending_;
-    // Where several comment lines are joined into one text.
-    std::string joined_;
     // `last_written` of the mapping frame that became the latest document root.
     std::size_t root_last_written_ = 0;
 };

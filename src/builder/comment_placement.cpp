@@ -129,21 +129,20 @@ void Builder::attach_inline(std::string_view text) {
 }
 
 types::OptText Builder::take_before(std::uint64_t line) {
-    types::OptText out;
-    const PendingComment* only = nullptr;
+    // Comments arrive in input order, so those above `line` are usually the
+    // first ones.
     std::size_t kept = 0;
-    for (const PendingComment& p : pending_) {
-        if (p.line >= line) continue;
-        if (++kept == 1) {
-            only = &p;
-        } else {
-            if (kept == 2) joined_.assign(only->text);
-            joined_ += '\n';
-            joined_ += p.text;
-        }
+    while (kept < pending_.size() && pending_[kept].line < line) ++kept;
+    std::span<const PendingComment> above(pending_.data(), kept);
+    std::vector<PendingComment> scattered;
+    for (std::size_t i = kept; i < pending_.size(); ++i) {
+        if (pending_[i].line >= line) continue;
+        if (scattered.empty()) scattered.assign(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(kept));
+        scattered.push_back(pending_[i]);
     }
-    if (kept == 1) out = types::OptText(only->text);
-    else if (kept > 1) out = types::OptText(std::string_view(joined_));
+    if (!scattered.empty()) above = scattered;
+    types::OptText out;
+    if (!above.empty()) out = types::OptText::joined(above, '\n', [](const PendingComment& p) { return p.text; });
     pending_.clear();
     return out;
 }
