@@ -55,7 +55,8 @@ void LineReader::next_line_after(const char* end, std::uint64_t number) {
 void LineReader::take_comment(const char* hash, const char* end, std::uint64_t line) {
     const char* text = hash + 1;
     if (text != end && *text == ' ') ++text;
-    comments_.push_back(Comment{scanner::Marker{0, line, 0}, std::string_view(text, static_cast<std::size_t>(end - text))});
+    const std::string_view view(text, static_cast<std::size_t>(end - text));
+    comments_.push_back(Comment{scanner::Marker{0, line, 0}, view});
 }
 
 bool LineReader::finish_line(const char* p, const char* end, std::uint64_t line) {

@@ -155,7 +155,8 @@ bool LineReader::read_item(const char* dash) {
         if (!is_dash(p, line_.end)) {
             const Key key = key_at(p, line_.end);
             if (key.found == Key::Found::Decline) return false;
-            if (key.found == Key::Found::Yes) return open(Level::Mapping, column_of(p), line_.number) && read_entry(key);
+            if (key.found == Key::Found::Yes)
+                return open(Level::Mapping, column_of(p), line_.number) && read_entry(key);
             return read_value(p, key.run, open_.back().column);
         }
         if (!open(Level::Sequence, column_of(p), line_.number)) return false;

@@ -254,9 +254,10 @@ TEST(LineReader, AgreesOnGeneratedDocumentsAndTheirMutations) {
 }
 
 TEST(LineReader, DeclinesWhatOnlyTheParserReads) {
-    for (const char* text : {"a: &x 1\nb: *x\n", "a: !t 1\n", "%YAML 1.2\n---\na: 1\n", "a: 1\n...\n", "? a\n: b\n",
-                             "a: [1,\n  2]\n", "a: 'x\n  y'\n", "a: \"\\n\"\n", "a: 'it''s'\n", "a:\tb\n", "\xEF\xBB\xBF" "a: 1\n",
-                             "a: b: c\n", "plain scalar\n", "- a\nb: 1\n", "a: 1\n  b: 2\n", "a: 1\r b: 2\n", "a: 1\n  \n "}) {
+    for (const char* text :
+         {"a: &x 1\nb: *x\n", "a: !t 1\n", "%YAML 1.2\n---\na: 1\n", "a: 1\n...\n", "? a\n: b\n", "a: [1,\n  2]\n",
+          "a: 'x\n  y'\n", "a: \"\\n\"\n", "a: 'it''s'\n", "a:\tb\n", "\xEF\xBB\xBF" "a: 1\n", "a: b: c\n",
+          "plain scalar\n", "- a\nb: 1\n", "a: 1\n  b: 2\n", "a: 1\r b: 2\n", "a: 1\n  \n "}) {
         const auto o = compare(text);
         EXPECT_FALSE(o.accepted) << text;
         EXPECT_EQ(o.difference, "") << text;
