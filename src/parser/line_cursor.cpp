@@ -47,18 +47,6 @@ const char* LineReader::find_line_end(const char* p, bool comment) const {
     }
 }
 
-void LineReader::next_line_after(const char* end, std::uint64_t number) {
-    next_ = end == end_ ? end_ : end + (*end == '\r' ? 2 : 1);
-    next_number_ = number + 1;
-}
-
-void LineReader::take_comment(const char* hash, const char* end, std::uint64_t line) {
-    const char* text = hash + 1;
-    if (text != end && *text == ' ') ++text;
-    const std::string_view view(text, static_cast<std::size_t>(end - text));
-    comments_.push_back(Comment{scanner::Marker{0, line, 0}, view});
-}
-
 bool LineReader::finish_line(const char* p, const char* end, std::uint64_t line) {
     const char* q = skip_spaces(p, end);
     if (q != end) {
@@ -113,11 +101,6 @@ bool LineReader::advance() {
         line_start_ = start;
         return true;
     }
-}
-
-void LineReader::emit(EventKind kind, std::uint64_t line, std::string_view text, ScalarStyle style) {
-    sink_->event(PlainEvent{kind, style, line, text}, comments_);
-    comments_.clear();
 }
 
 }  // namespace plovarn::parser

@@ -18,6 +18,7 @@
 
 #include "parser/event.h"
 #include "parser/event_sink.h"
+#include "scanner/char_classes.h"
 #include "scanner/token.h"
 
 namespace plovarn::parser {
@@ -80,12 +81,20 @@ private:
     [[nodiscard]] bool advance();
     // Takes the comment at `hash` (a `#` standing on the current line, which
     // ends at `end`).
-    void take_comment(const char* hash, const char* end, std::uint64_t line);
+    void take_comment(const char* hash, const char* end, std::uint64_t line) {
+        const char* text = hash + 1;
+        if (text != end && *text == ' ') ++text;
+        const std::string_view view(text, static_cast<std::size_t>(end - text));
+        comments_.push_back(Comment{scanner::Marker{0, line, 0}, view});
+    }
     // After a token: blanks, then the end of the line or a comment (taken), and
     // the cursor moves to the next line. False for anything else.
     [[nodiscard]] bool finish_line(const char* p, const char* end, std::uint64_t line);
     // Moves the cursor to the line after line `number`, which ends at `end`.
-    void next_line_after(const char* end, std::uint64_t number);
+    void next_line_after(const char* end, std::uint64_t number) {
+        next_ = end == end_ ? end_ : end + (*end == '\r' ? 2 : 1);
+        next_number_ = number + 1;
+    }
 
     // ---- block structure (line_reader.cpp) ----
     [[nodiscard]] bool read_document();
@@ -102,7 +111,23 @@ private:
 
     // ---- scalars (line_scalars.cpp) ----
     // Whether a plain scalar may start at `p`: not at an indicator.
-    static bool plain_can_start(const char* p, const char* end, bool flow);
+    static bool plain_can_start(const char* p, const char* end, bool flow) {
+        switch (*p) {
+            case '-':
+            case '?':
+            case ':': {
+                // Only when something other than a blank or the line end follows
+                // (and, in a flow collection, no flow indicator).
+                const char n = p + 1 == end ? ' ' : p[1];
+                return n != ' ' && !(flow && scanner::chars::is_flow_indicator(n));
+            }
+            case ',': case '[': case ']': case '{': case '}': case '#': case '&': case '*': case '!':
+            case '|': case '>': case '\'': case '"': case '%': case '@': case '`':
+                return false;
+            default:
+                return true;
+        }
+    }
     Key key_at(const char* p, const char* end) const;
     PlainRun plain_run(const char* p, const char* end, bool flow) const;
     // The closing quote of the quoted scalar opening at `p`, on the same line;
@@ -112,8 +137,12 @@ private:
     [[nodiscard]] bool read_quoted(const char* p);
     [[nodiscard]] bool read_block_scalar(const char* p, std::uint32_t parent_column);
 
+    // Hands an event to the sink with every comment taken since the last one.
     void emit(EventKind kind, std::uint64_t line, std::string_view text = {},
-              ScalarStyle style = ScalarStyle::Plain);
+              ScalarStyle style = ScalarStyle::Plain) {
+        sink_->event(PlainEvent{kind, style, line, text}, comments_);
+        comments_.clear();
+    }
     std::uint32_t column_of(const char* p) const { return static_cast<std::uint32_t>(p - line_start_); }
 
     const char* const begin_;

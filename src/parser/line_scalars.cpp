@@ -33,23 +33,6 @@ const char* after_break(const char* p, const char* text_end) {
 
 }  // namespace
 
-bool LineReader::plain_can_start(const char* p, const char* end, bool flow) {
-    const char c = *p;
-    switch (c) {
-        case '-':
-        case '?':
-        case ':': {
-            const char n = next_char(p, end);
-            return !blank_or_end(n) && !(flow && is_flow_indicator(n));
-        }
-        case ',': case '[': case ']': case '{': case '}': case '#': case '&': case '*': case '!':
-        case '|': case '>': case '\'': case '"': case '%': case '@': case '`':
-            return false;
-        default:
-            return true;
-    }
-}
-
 // Within one line: a blank followed by `#` starts a comment, a `:` followed by a
 // blank or the line end is a value indicator, and in a flow collection so are a
 // `:` before a flow indicator and the flow indicators themselves. Blanks between
