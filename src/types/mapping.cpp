@@ -1,6 +1,10 @@
 // The insertion-ordered tree mapping: entries in an array, positions found by a
 // seeded open-addressing index that is built only once the map outgrows a scan.
+// An indexed map removes an entry by leaving a hole in its slot, taken out of the
+// index by backward shifting; the holes are squeezed out in one pass when they
+// outnumber the entries, when the index grows, or when the level is copied.
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <random>
@@ -48,7 +52,15 @@ std::uint64_t hash_key(std::string_view key, std::uint64_t seed) {
     return mix(h);
 }
 
-// The seed is drawn when the map comes to need an index.
+void index_put(MapIndex& x, std::string_view key, std::size_t slot) {
+    const std::size_t mask = x.slots.size() - 1;
+    std::size_t s = hash_key(key, x.seed) & mask;
+    while (x.slots[s] != 0) s = (s + 1) & mask;
+    x.slots[s] = static_cast<std::uint32_t>(slot + 1);
+}
+
+// Indexes every entry of a map without holes, the seed drawn when the map first
+// comes to need an index. A map small enough for a scan drops its index.
 void rebuild_index(MapData& d) {
     if (d.entries.size() <= linear_scan_limit) {
         d.index.reset();
@@ -62,14 +74,34 @@ void rebuild_index(MapData& d) {
     std::size_t cap = 16;
     while (cap < d.entries.size() * 2) cap <<= 1;
     x.slots.assign(cap, 0);
-    const std::size_t mask = cap - 1;
-    for (std::size_t i = 0; i < d.entries.size(); ++i) {
-        std::size_t s = hash_key(d.entries[i].first, x.seed) & mask;
-        while (x.slots[s] != 0) s = (s + 1) & mask;
-        x.slots[s] = static_cast<std::uint32_t>(i + 1);
-    }
+    for (std::size_t i = 0; i < d.entries.size(); ++i) index_put(x, d.entries[i].first, i);
 }
 
+// Moves the entries down over the holes, in order, and forgets the holes; the
+// index still holds the old slots.
+void squeeze_out_holes(MapData& d) {
+    if (d.holes() == 0) return;
+    MapIndex& x = *d.index;
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < d.entries.size(); ++i) {
+        if (x.is_hole(i)) continue;
+        if (out != i) d.entries[out] = std::move(d.entries[i]);
+        ++out;
+    }
+    d.entries.erase(d.entries.begin() + static_cast<std::ptrdiff_t>(out), d.entries.end());
+    x.holes = 0;
+    x.hole_bits = {};
+    x.live = {};
+    x.live_current = false;
+}
+
+void close_holes_of(MapData& d) {
+    if (d.holes() == 0) return;
+    squeeze_out_holes(d);
+    rebuild_index(d);
+}
+
+// Entry slot of a key.
 std::optional<std::size_t> lookup(const MapData& d, std::string_view key) {
     if (!d.index) {
         for (std::size_t i = 0; i < d.entries.size(); ++i)
@@ -85,61 +117,186 @@ std::optional<std::size_t> lookup(const MapData& d, std::string_view key) {
     }
 }
 
-// Records the last entry in the index, growing it when it gets half full.
+const std::vector<std::uint32_t>& live_slots(const MapData& d) {
+    const MapIndex& x = *d.index;
+    if (!x.live_current) {
+        x.live.clear();
+        x.live.reserve(d.entries.size() - x.holes);
+        for (std::size_t i = 0; i < d.entries.size(); ++i)
+            if (!x.is_hole(i)) x.live.push_back(static_cast<std::uint32_t>(i));
+        x.live_current = true;
+    }
+    return x.live;
+}
+
+// Position of the entry in a slot: the slot itself unless holes come before it.
+std::size_t position_of(const MapData& d, std::size_t slot) {
+    if (d.holes() == 0) return slot;
+    const auto& live = live_slots(d);
+    return static_cast<std::size_t>(std::lower_bound(live.begin(), live.end(), slot) - live.begin());
+}
+
+// Records the last entry slot in the index, growing it when it gets half full
+// (closing any holes on the way, as that pass is O(n) anyway).
 void index_appended(MapData& d) {
     const std::size_t n = d.entries.size();
-    if (n <= linear_scan_limit) return;
-    if (!d.index || n * 2 > d.index->slots.size()) {
-        rebuild_index(d);
+    if (!d.index) {
+        if (n > linear_scan_limit) rebuild_index(d);
         return;
     }
     MapIndex& x = *d.index;
+    if (x.holes != 0) {
+        if (x.hole_bits.size() * 64 < n) x.hole_bits.push_back(0);
+        if (x.live_current) x.live.push_back(static_cast<std::uint32_t>(n - 1));
+    }
+    if (n * 2 > x.slots.size()) {
+        squeeze_out_holes(d);
+        rebuild_index(d);
+        return;
+    }
+    index_put(x, d.entries.back().first, n - 1);
+}
+
+// Takes an entry slot out of the index. Later members of its probe run move back
+// into the gap where their home slot allows, so lookups need no markers.
+void index_erase(MapData& d, std::size_t slot) {
+    MapIndex& x = *d.index;
     const std::size_t mask = x.slots.size() - 1;
-    std::size_t s = hash_key(d.entries.back().first, x.seed) & mask;
-    while (x.slots[s] != 0) s = (s + 1) & mask;
-    x.slots[s] = static_cast<std::uint32_t>(n);
+    std::size_t gap = hash_key(d.entries[slot].first, x.seed) & mask;
+    while (x.slots[gap] != slot + 1) gap = (gap + 1) & mask;
+    for (std::size_t j = (gap + 1) & mask; x.slots[j] != 0; j = (j + 1) & mask) {
+        const std::size_t home = hash_key(d.entries[x.slots[j] - 1].first, x.seed) & mask;
+        if (((j - home) & mask) >= ((j - gap) & mask)) {
+            x.slots[gap] = x.slots[j];
+            gap = j;
+        }
+    }
+    x.slots[gap] = 0;
+}
+
+// Removes the entry in a slot of an indexed map: the last slot goes, with any
+// holes before it; any other becomes a hole. Holes are closed once they
+// outnumber the entries, so each removal costs O(1) amortised.
+YamlMapping::Pair remove_indexed(MapData& d, std::size_t slot) {
+    MapIndex& x = *d.index;
+    index_erase(d, slot);
+    YamlMapping::Pair out = std::move(d.entries[slot]);
+    if (slot + 1 == d.entries.size()) {
+        d.entries.pop_back();
+        if (x.live_current && x.holes != 0) x.live.pop_back();
+        while (x.holes != 0 && x.is_hole(d.entries.size() - 1)) {
+            const std::size_t last = d.entries.size() - 1;
+            x.hole_bits[last >> 6] &= ~(std::uint64_t{1} << (last & 63));
+            --x.holes;
+            d.entries.pop_back();
+        }
+    } else {
+        d.entries[slot] = YamlMapping::Pair();
+        if (x.holes == 0) x.hole_bits.assign((d.entries.size() + 63) / 64, 0);
+        x.hole_bits[slot >> 6] |= std::uint64_t{1} << (slot & 63);
+        ++x.holes;
+        x.live_current = false;
+    }
+    if (x.holes * 2 > d.entries.size()) close_holes_of(d);
+    return out;
+}
+
+// Slot of a key in a level about to be changed. A shared level is copied first,
+// and the copy has no holes, so the key is looked up again there.
+std::optional<std::size_t> slot_for_change(detail::Cow<MapData>& data, std::string_view key) {
+    const MapData* d = data.get();
+    if (!d) return std::nullopt;
+    auto slot = lookup(*d, key);
+    if (slot && data.shared()) slot = lookup(data.mut(), key);
+    return slot;
 }
 
 }  // namespace
 
+MapData::MapData(const MapData& other) : props(other.props) {
+    if (other.holes() == 0) {
+        entries = other.entries;
+        if (other.index) {
+            index = std::make_unique<MapIndex>();
+            index->seed = other.index->seed;
+            index->slots = other.index->slots;
+        }
+        return;
+    }
+    entries.reserve(other.entries.size() - other.holes());
+    for (std::size_t i = 0; i < other.entries.size(); ++i)
+        if (!other.index->is_hole(i)) entries.push_back(other.entries[i]);
+    index = std::make_unique<MapIndex>();
+    index->seed = other.index->seed;
+    rebuild_index(*this);
+}
+
+std::size_t YamlMapping::slot_of(const MapData& d, std::size_t i) { return live_slots(d)[i]; }
+
+void YamlMapping::close_holes() {
+    const MapData* d = data_.get();
+    if (d && d->holes() != 0) close_holes_of(data_.mut());
+}
+
 std::optional<std::size_t> YamlMapping::get_index_of(std::string_view key) const {
     const MapData* d = data_.get();
     if (!d) return std::nullopt;
-    return lookup(*d, key);
+    auto slot = lookup(*d, key);
+    if (!slot) return std::nullopt;
+    return position_of(*d, *slot);
+}
+
+const YamlEntry* YamlMapping::find(std::string_view key) const {
+    const MapData* d = data_.get();
+    if (!d) return nullptr;
+    auto slot = lookup(*d, key);
+    return slot ? &d->entries[*slot].second : nullptr;
+}
+
+YamlEntry* YamlMapping::find_mut(std::string_view key) {
+    const auto slot = slot_for_change(data_, key);
+    return slot ? &data_.mut().entries[*slot].second : nullptr;
 }
 
 std::pair<std::size_t, std::optional<YamlEntry>> YamlMapping::insert_full(KeyText key, YamlEntry entry) {
-    if (auto i = get_index_of(key)) {
-        YamlEntry& slot = data_.mut().entries[*i].second;
-        std::optional<YamlEntry> previous(std::move(slot));
-        slot = std::move(entry);
-        return {*i, std::move(previous)};
-    }
     MapData& d = data_.mut();
+    if (auto slot = lookup(d, key)) {
+        YamlEntry& stored = d.entries[*slot].second;
+        std::optional<YamlEntry> previous(std::move(stored));
+        stored = std::move(entry);
+        return {position_of(d, *slot), std::move(previous)};
+    }
     d.entries.emplace_back(std::move(key), std::move(entry));
     index_appended(d);
-    return {d.entries.size() - 1, std::nullopt};
+    return {d.entries.size() - d.holes() - 1, std::nullopt};
 }
 
 std::optional<YamlMapping::Pair> YamlMapping::shift_remove(std::string_view key) {
-    auto i = get_index_of(key);
-    if (!i) return std::nullopt;
+    const auto found = slot_for_change(data_, key);
+    if (!found) return std::nullopt;
     MapData& d = data_.mut();
-    Pair out = std::move(d.entries[*i]);
-    d.entries.erase(d.entries.begin() + static_cast<std::ptrdiff_t>(*i));
-    rebuild_index(d);
+    const std::size_t slot = *found;
+    if (d.index) return remove_indexed(d, slot);
+    Pair out = std::move(d.entries[slot]);
+    d.entries.erase(d.entries.begin() + static_cast<std::ptrdiff_t>(slot));
     return out;
 }
 
-void YamlMapping::reserve(std::size_t n) { data_.mut().entries.reserve(n); }
+void YamlMapping::reserve(std::size_t n) {
+    MapData& d = data_.mut();
+    n += d.holes();
+    if (n > d.entries.capacity()) d.entries.reserve(std::max(n, 2 * d.entries.capacity()));
+}
 
 std::vector<YamlMapping::Pair> YamlMapping::take_all() {
     if (data_.empty()) return {};
     if (!props()) {
         MapData d = data_.take();
+        squeeze_out_holes(d);
         return std::move(d.entries);
     }
     MapData& d = data_.mut();
+    squeeze_out_holes(d);
     d.index.reset();
     return std::exchange(d.entries, {});
 }
