@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <random>
 
@@ -52,11 +53,21 @@ std::uint64_t hash_key(std::string_view key, std::uint64_t seed) {
     return mix(h);
 }
 
-void index_put(MapIndex& x, std::string_view key, std::size_t slot) {
-    const std::size_t mask = x.slots.size() - 1;
-    std::size_t s = hash_key(key, x.seed) & mask;
-    while (x.slots[s] != 0) s = (s + 1) & mask;
-    x.slots[s] = static_cast<std::uint32_t>(slot + 1);
+std::uint32_t hash_of(const MapIndex& x, std::string_view key) {
+    return static_cast<std::uint32_t>(hash_key(key, x.seed));
+}
+
+void index_put(MapIndex& x, std::uint32_t hash, std::size_t slot) {
+    const std::size_t mask = x.buckets.size() - 1;
+    std::size_t b = hash & mask;
+    while (x.buckets[b].entry != 0) b = (b + 1) & mask;
+    x.buckets[b] = {static_cast<std::uint32_t>(slot + 1), hash};
+}
+
+std::size_t bucket_count_for(std::size_t entries) {
+    std::size_t cap = 16;
+    while (cap < entries * 2) cap <<= 1;
+    return cap;
 }
 
 // Indexes every entry of a map without holes, the seed drawn when the map first
@@ -71,14 +82,20 @@ void rebuild_index(MapData& d) {
         d.index->seed = next_seed();
     }
     MapIndex& x = *d.index;
-    std::size_t cap = 16;
-    while (cap < d.entries.size() * 2) cap <<= 1;
-    x.slots.assign(cap, 0);
-    for (std::size_t i = 0; i < d.entries.size(); ++i) index_put(x, d.entries[i].first, i);
+    x.buckets.assign(bucket_count_for(d.entries.size()), MapIndex::Bucket{});
+    for (std::size_t i = 0; i < d.entries.size(); ++i) index_put(x, hash_of(x, d.entries[i].first), i);
+}
+
+// An index sized for `entries` entries, from the hashes it holds.
+void grow_index(MapIndex& x, std::size_t entries) {
+    std::vector<MapIndex::Bucket> old = std::exchange(x.buckets, {});
+    x.buckets.assign(bucket_count_for(entries), MapIndex::Bucket{});
+    for (const MapIndex::Bucket& b : old)
+        if (b.entry != 0) index_put(x, b.hash, b.entry - 1);
 }
 
 // Moves the entries down over the holes, in order, and forgets the holes; the
-// index still holds the old slots.
+// index still holds the old ones.
 void squeeze_out_holes(MapData& d) {
     if (d.holes() == 0) return;
     MapIndex& x = *d.index;
@@ -95,10 +112,26 @@ void squeeze_out_holes(MapData& d) {
     x.live_current = false;
 }
 
+// Closes the holes in one pass over the entries and one over the index, whose
+// buckets are renumbered in place: a slot moves down by the holes before it.
 void close_holes_of(MapData& d) {
     if (d.holes() == 0) return;
+    MapIndex& x = *d.index;
+    std::vector<std::uint32_t> holes_before(x.hole_bits.size());
+    std::uint32_t count = 0;
+    for (std::size_t w = 0; w < x.hole_bits.size(); ++w) {
+        holes_before[w] = count;
+        count += static_cast<std::uint32_t>(std::popcount(x.hole_bits[w]));
+    }
+    for (MapIndex::Bucket& b : x.buckets) {
+        if (b.entry == 0) continue;
+        const std::size_t slot = b.entry - 1;
+        const std::uint64_t below = x.hole_bits[slot >> 6] & ((std::uint64_t{1} << (slot & 63)) - 1);
+        b.entry -= holes_before[slot >> 6] + static_cast<std::uint32_t>(std::popcount(below));
+    }
     squeeze_out_holes(d);
-    rebuild_index(d);
+    if (d.entries.size() <= linear_scan_limit) d.index.reset();
+    else if (x.buckets.size() > 4 * bucket_count_for(d.entries.size())) grow_index(x, d.entries.size());
 }
 
 // Entry slot of a key.
@@ -109,11 +142,12 @@ std::optional<std::size_t> lookup(const MapData& d, std::string_view key) {
         return std::nullopt;
     }
     const MapIndex& x = *d.index;
-    const std::size_t mask = x.slots.size() - 1;
-    for (std::size_t s = hash_key(key, x.seed) & mask;; s = (s + 1) & mask) {
-        std::uint32_t slot = x.slots[s];
-        if (slot == 0) return std::nullopt;
-        if (d.entries[slot - 1].first == key) return slot - 1;
+    const std::size_t mask = x.buckets.size() - 1;
+    const std::uint32_t hash = hash_of(x, key);
+    for (std::size_t b = hash & mask;; b = (b + 1) & mask) {
+        const MapIndex::Bucket& bucket = x.buckets[b];
+        if (bucket.entry == 0) return std::nullopt;
+        if (bucket.hash == hash && d.entries[bucket.entry - 1].first == key) return bucket.entry - 1;
     }
 }
 
@@ -149,29 +183,30 @@ void index_appended(MapData& d) {
         if (x.hole_bits.size() * 64 < n) x.hole_bits.push_back(0);
         if (x.live_current) x.live.push_back(static_cast<std::uint32_t>(n - 1));
     }
-    if (n * 2 > x.slots.size()) {
-        squeeze_out_holes(d);
-        rebuild_index(d);
-        return;
+    if (n * 2 > x.buckets.size()) {
+        // The new entry is not indexed yet; closing holes leaves it last.
+        close_holes_of(d);
+        if (!d.index) return;
+        if (d.entries.size() * 2 > d.index->buckets.size()) grow_index(*d.index, d.entries.size());
     }
-    index_put(x, d.entries.back().first, n - 1);
+    index_put(*d.index, hash_of(*d.index, d.entries.back().first), d.entries.size() - 1);
 }
 
 // Takes an entry slot out of the index. Later members of its probe run move back
-// into the gap where their home slot allows, so lookups need no markers.
+// into the gap where their home bucket allows, so lookups need no markers.
 void index_erase(MapData& d, std::size_t slot) {
     MapIndex& x = *d.index;
-    const std::size_t mask = x.slots.size() - 1;
-    std::size_t gap = hash_key(d.entries[slot].first, x.seed) & mask;
-    while (x.slots[gap] != slot + 1) gap = (gap + 1) & mask;
-    for (std::size_t j = (gap + 1) & mask; x.slots[j] != 0; j = (j + 1) & mask) {
-        const std::size_t home = hash_key(d.entries[x.slots[j] - 1].first, x.seed) & mask;
+    const std::size_t mask = x.buckets.size() - 1;
+    std::size_t gap = hash_of(x, d.entries[slot].first) & mask;
+    while (x.buckets[gap].entry != slot + 1) gap = (gap + 1) & mask;
+    for (std::size_t j = (gap + 1) & mask; x.buckets[j].entry != 0; j = (j + 1) & mask) {
+        const std::size_t home = x.buckets[j].hash & mask;
         if (((j - home) & mask) >= ((j - gap) & mask)) {
-            x.slots[gap] = x.slots[j];
+            x.buckets[gap] = x.buckets[j];
             gap = j;
         }
     }
-    x.slots[gap] = 0;
+    x.buckets[gap] = MapIndex::Bucket{};
 }
 
 // Removes the entry in a slot of an indexed map: the last slot goes, with any
@@ -219,7 +254,7 @@ MapData::MapData(const MapData& other) : props(other.props) {
         if (other.index) {
             index = std::make_unique<MapIndex>();
             index->seed = other.index->seed;
-            index->slots = other.index->slots;
+            index->buckets = other.index->buckets;
         }
         return;
     }

@@ -252,11 +252,17 @@ struct YamlItem {
     YamlNode node;
 };
 
-// Open-addressing index of entry slots + 1 (0 = free slot), with the seed of its
-// hash. Only an indexed map has holes among its entry slots; they are marked here.
+// Open-addressing index: each bucket holds an entry slot + 1 (0 = free) and the
+// low half of its key's hash, so that probing and removal compare and move
+// buckets without reading the entries. Only an indexed map has holes among its
+// entry slots; they are marked here.
 struct MapIndex {
+    struct Bucket {
+        std::uint32_t entry = 0;
+        std::uint32_t hash = 0;
+    };
     std::uint64_t seed = 0;
-    std::vector<std::uint32_t> slots;
+    std::vector<Bucket> buckets;
     std::size_t holes = 0;
     // One bit per entry slot, set for a hole; meaningful while holes > 0.
     std::vector<std::uint64_t> hole_bits;
