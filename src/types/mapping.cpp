@@ -95,21 +95,18 @@ void grow_index(MapIndex& x, std::size_t entries) {
 }
 
 // Moves the entries down over the holes, in order, and forgets the holes; the
-// index still holds the old ones.
+// index still holds the old slots.
 void squeeze_out_holes(MapData& d) {
     if (d.holes() == 0) return;
-    MapIndex& x = *d.index;
+    const MapHoles& holes = *d.index->holes;
     std::size_t out = 0;
     for (std::size_t i = 0; i < d.entries.size(); ++i) {
-        if (x.is_hole(i)) continue;
+        if (holes.at(i)) continue;
         if (out != i) d.entries[out] = std::move(d.entries[i]);
         ++out;
     }
     d.entries.erase(d.entries.begin() + static_cast<std::ptrdiff_t>(out), d.entries.end());
-    x.holes = 0;
-    x.hole_bits = {};
-    x.live = {};
-    x.live_current = false;
+    d.index->holes.reset();
 }
 
 // Closes the holes in one pass over the entries and one over the index, whose
@@ -117,16 +114,17 @@ void squeeze_out_holes(MapData& d) {
 void close_holes_of(MapData& d) {
     if (d.holes() == 0) return;
     MapIndex& x = *d.index;
-    std::vector<std::uint32_t> holes_before(x.hole_bits.size());
+    const std::vector<std::uint64_t>& bits = x.holes->bits;
+    std::vector<std::uint32_t> holes_before(bits.size());
     std::uint32_t count = 0;
-    for (std::size_t w = 0; w < x.hole_bits.size(); ++w) {
+    for (std::size_t w = 0; w < bits.size(); ++w) {
         holes_before[w] = count;
-        count += static_cast<std::uint32_t>(std::popcount(x.hole_bits[w]));
+        count += static_cast<std::uint32_t>(std::popcount(bits[w]));
     }
     for (MapIndex::Bucket& b : x.buckets) {
         if (b.entry == 0) continue;
         const std::size_t slot = b.entry - 1;
-        const std::uint64_t below = x.hole_bits[slot >> 6] & ((std::uint64_t{1} << (slot & 63)) - 1);
+        const std::uint64_t below = bits[slot >> 6] & ((std::uint64_t{1} << (slot & 63)) - 1);
         b.entry -= holes_before[slot >> 6] + static_cast<std::uint32_t>(std::popcount(below));
     }
     squeeze_out_holes(d);
@@ -152,15 +150,15 @@ std::optional<std::size_t> lookup(const MapData& d, std::string_view key) {
 }
 
 const std::vector<std::uint32_t>& live_slots(const MapData& d) {
-    const MapIndex& x = *d.index;
-    if (!x.live_current) {
-        x.live.clear();
-        x.live.reserve(d.entries.size() - x.holes);
+    const MapHoles& holes = *d.index->holes;
+    if (!holes.live_current) {
+        holes.live.clear();
+        holes.live.reserve(d.entries.size() - holes.count);
         for (std::size_t i = 0; i < d.entries.size(); ++i)
-            if (!x.is_hole(i)) x.live.push_back(static_cast<std::uint32_t>(i));
-        x.live_current = true;
+            if (!holes.at(i)) holes.live.push_back(static_cast<std::uint32_t>(i));
+        holes.live_current = true;
     }
-    return x.live;
+    return holes.live;
 }
 
 // Position of the entry in a slot: the slot itself unless holes come before it.
@@ -179,9 +177,9 @@ void index_appended(MapData& d) {
         return;
     }
     MapIndex& x = *d.index;
-    if (x.holes != 0) {
-        if (x.hole_bits.size() * 64 < n) x.hole_bits.push_back(0);
-        if (x.live_current) x.live.push_back(static_cast<std::uint32_t>(n - 1));
+    if (MapHoles* holes = x.holes.get()) {
+        if (holes->bits.size() * 64 < n) holes->bits.push_back(0);
+        if (holes->live_current) holes->live.push_back(static_cast<std::uint32_t>(n - 1));
     }
     if (n * 2 > x.buckets.size()) {
         // The new entry is not indexed yet; closing holes leaves it last.
@@ -213,26 +211,29 @@ void index_erase(MapData& d, std::size_t slot) {
 // holes before it; any other becomes a hole. Holes are closed once they
 // outnumber the entries, so each removal costs O(1) amortised.
 YamlMapping::Pair remove_indexed(MapData& d, std::size_t slot) {
-    MapIndex& x = *d.index;
     index_erase(d, slot);
     YamlMapping::Pair out = std::move(d.entries[slot]);
+    std::unique_ptr<MapHoles>& holes = d.index->holes;
     if (slot + 1 == d.entries.size()) {
         d.entries.pop_back();
-        if (x.live_current && x.holes != 0) x.live.pop_back();
-        while (x.holes != 0 && x.is_hole(d.entries.size() - 1)) {
-            const std::size_t last = d.entries.size() - 1;
-            x.hole_bits[last >> 6] &= ~(std::uint64_t{1} << (last & 63));
-            --x.holes;
+        if (holes && holes->live_current) holes->live.pop_back();
+        while (holes && holes->at(d.entries.size() - 1)) {
             d.entries.pop_back();
+            const std::size_t last = d.entries.size();
+            holes->bits[last >> 6] &= ~(std::uint64_t{1} << (last & 63));
+            if (--holes->count == 0) holes.reset();
         }
-    } else {
-        d.entries[slot] = YamlMapping::Pair();
-        if (x.holes == 0) x.hole_bits.assign((d.entries.size() + 63) / 64, 0);
-        x.hole_bits[slot >> 6] |= std::uint64_t{1} << (slot & 63);
-        ++x.holes;
-        x.live_current = false;
+        return out;
     }
-    if (x.holes * 2 > d.entries.size()) close_holes_of(d);
+    d.entries[slot] = YamlMapping::Pair();
+    if (!holes) {
+        holes = std::make_unique<MapHoles>();
+        holes->bits.assign((d.entries.size() + 63) / 64, 0);
+    }
+    holes->bits[slot >> 6] |= std::uint64_t{1} << (slot & 63);
+    ++holes->count;
+    holes->live_current = false;
+    if (holes->count * 2 > d.entries.size()) close_holes_of(d);
     return out;
 }
 
@@ -259,8 +260,9 @@ MapData::MapData(const MapData& other) : props(other.props) {
         return;
     }
     entries.reserve(other.entries.size() - other.holes());
+    const MapHoles& holes = *other.index->holes;
     for (std::size_t i = 0; i < other.entries.size(); ++i)
-        if (!other.index->is_hole(i)) entries.push_back(other.entries[i]);
+        if (!holes.at(i)) entries.push_back(other.entries[i]);
     index = std::make_unique<MapIndex>();
     index->seed = other.index->seed;
     rebuild_index(*this);

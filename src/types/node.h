@@ -252,10 +252,22 @@ struct YamlItem {
     YamlNode node;
 };
 
+// Where removals left holes among the entry slots of an indexed map.
+struct MapHoles {
+    std::size_t count = 0;
+    // One bit per entry slot, set for a hole.
+    std::vector<std::uint64_t> bits;
+    // The slots of the entries in order, for positional access: made by the first
+    // such access after a removal, kept by appends.
+    mutable std::vector<std::uint32_t> live;
+    mutable bool live_current = false;
+
+    bool at(std::size_t slot) const { return (bits[slot >> 6] >> (slot & 63) & 1) != 0; }
+};
+
 // Open-addressing index: each bucket holds an entry slot + 1 (0 = free) and the
 // low half of its key's hash, so that probing and removal compare and move
-// buckets without reading the entries. Only an indexed map has holes among its
-// entry slots; they are marked here.
+// buckets without reading the entries. Only an indexed map has holes.
 struct MapIndex {
     struct Bucket {
         std::uint32_t entry = 0;
@@ -263,15 +275,7 @@ struct MapIndex {
     };
     std::uint64_t seed = 0;
     std::vector<Bucket> buckets;
-    std::size_t holes = 0;
-    // One bit per entry slot, set for a hole; meaningful while holes > 0.
-    std::vector<std::uint64_t> hole_bits;
-    // The slots of the entries in order, for positional access while there are
-    // holes: made by the first such access after a removal, kept by appends.
-    mutable std::vector<std::uint32_t> live;
-    mutable bool live_current = false;
-
-    bool is_hole(std::size_t slot) const { return holes != 0 && (hole_bits[slot >> 6] >> (slot & 63) & 1) != 0; }
+    std::unique_ptr<MapHoles> holes;  // null while there are none
 };
 
 struct MapData {
@@ -292,7 +296,7 @@ struct MapData {
     }
     MapData& operator=(MapData&&) noexcept = default;
 
-    std::size_t holes() const { return index ? index->holes : 0; }
+    std::size_t holes() const { return index && index->holes ? index->holes->count : 0; }
 };
 
 // Walks the entries of a mapping in order, stepping over holes.
@@ -326,7 +330,8 @@ private:
         if (data_ == nullptr || data_->holes() == 0) return;
         const Pair* base = data_->entries.data();
         const Pair* stop = base + data_->entries.size();
-        while (at_ != stop && data_->index->is_hole(static_cast<std::size_t>(at_ - base))) ++at_;
+        const MapHoles& holes = *data_->index->holes;
+        while (at_ != stop && holes.at(static_cast<std::size_t>(at_ - base))) ++at_;
     }
 
     const Pair* at_ = nullptr;
