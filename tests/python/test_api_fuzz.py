@@ -496,7 +496,7 @@ def test_comment_after_empty_collection_element(text):
 # ---- edits on real files ----
 
 CORPUS = pathlib.Path(__file__).resolve().parents[3] / "shared" / "corpus"
-# Small enough that a dump and two loads after every step stay cheap.
+# Small files, so that writing and reading the document after every step stay cheap.
 CORPUS_FILES = sorted(p for p in CORPUS.rglob("*") if p.suffix in (".yaml", ".yml") and p.stat().st_size <= 12000) \
     if CORPUS.is_dir() else []
 
@@ -506,13 +506,12 @@ CORPUS_FILES = sorted(p for p in CORPUS.rglob("*") if p.suffix in (".yaml", ".ym
 NESTED_SEQUENCE_COMMENT_FIXED = False
 
 
-def containers(obj, path=()):
-    """Every YamlMapping and YamlSequence reachable through the parent containers, with its path."""
-    found = [(path, obj)]
-    items = obj.items() if isinstance(obj, YamlMapping) else enumerate(obj)
-    for k, v in items:
+def containers(obj):
+    """Every YamlMapping and YamlSequence reachable through the parent containers."""
+    found = [obj]
+    for v in obj.values() if isinstance(obj, YamlMapping) else obj:
         if isinstance(v, (YamlMapping, YamlSequence)):
-            found += containers(v, path + (k,))
+            found += containers(v)
     return found
 
 
@@ -534,11 +533,7 @@ def kept_comments(obj, path=()):
     entry of that collection, all read back as the element's comment before.
     """
     found = {}
-    if isinstance(obj, YamlSequence):
-        keys = range(len(obj))
-    else:
-        keys = list(obj)
-    for k in keys:
+    for k in range(len(obj)) if isinstance(obj, YamlSequence) else list(obj):
         v = obj[k]
         nested = isinstance(v, (YamlMapping, YamlSequence))
         element_of_collection = isinstance(obj, YamlSequence) and nested and len(v) > 0
@@ -557,14 +552,14 @@ def kept_comments(obj, path=()):
 def holds_nested_sequence_comment(obj):
     """Whether a sequence element is a sequence whose first element has a comment above it."""
     return any(isinstance(v, YamlSequence) and len(v) and v.get_comment_before(0) is not None
-               for _, c in containers(obj) if isinstance(c, YamlSequence) for v in c)
+               for c in containers(obj) if isinstance(c, YamlSequence) for v in c)
 
 
 def comment_moves(obj):
     """Whether a documented move applies: a sequence element holding a non-empty
     collection has a dash-line comment, or the first entry of that collection a
     comment above it."""
-    for _, c in containers(obj):
+    for c in containers(obj):
         if not isinstance(c, YamlSequence):
             continue
         for i, v in enumerate(c):
@@ -595,7 +590,7 @@ class CorpusEdits(RuleBasedStateMachine):
         self.doc = docs[which % len(docs)]
 
     def _target(self, pick, kind):
-        found = [c for _, c in containers(self.doc) if isinstance(c, kind)]
+        found = [c for c in containers(self.doc) if isinstance(c, kind)]
         return found[pick % len(found)] if found else None
 
     def _key(self, m, which):
@@ -692,7 +687,7 @@ class CorpusEdits(RuleBasedStateMachine):
     def inner_keeps_the_parent_order(self):
         if not hasattr(self, "doc"):
             return
-        for _, c in containers(self.doc):
+        for c in containers(self.doc):
             inner = c.to_dict()
             assert (list(inner) == list(c)) if isinstance(c, YamlMapping) else len(inner) == len(c)
 
