@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "emitter/scalar_text.h"
+#include "types/other_readers.h"
 #include "types/scalar_value.h"
 
 namespace plovarn::emitter {
@@ -26,13 +27,14 @@ bool is_indicator_start(char c) {
     }
 }
 
-// Resolution yields something other than a string only for texts that start like
-// a number, a tilde or one of the short boolean and null words; every other text
-// skips the resolver and the copy it makes.
+// Resolution, here or in another reader, yields something other than a string
+// only for texts that start like a number, a timestamp, a tilde or one of the
+// short boolean and null words; every other text skips the resolvers and the copy
+// that this one makes.
 bool may_resolve_to_non_string(std::string_view s) {
     const char c = s[0];
     if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == '~') return true;
-    if (s.size() < 2 || s.size() > 5) return false;
+    if (s.size() > 5) return false;
     switch (c) {
         case 'o': case 'O': case 'n': case 'N': case 'y': case 'Y':
         case 't': case 'T': case 'f': case 'F':
@@ -45,7 +47,7 @@ bool may_resolve_to_non_string(std::string_view s) {
 // Bytes that need a closer look inside a string.
 constexpr auto notable_bytes = [] {
     std::array<bool, 256> t{};
-    for (unsigned char c : {'\n', '\r', '\0', ':', '#'}) t[c] = true;
+    for (unsigned char c : {'\n', '\r', '\0', ':', '#', '\t'}) t[c] = true;
     return t;
 }();
 
@@ -64,6 +66,8 @@ StringForm string_form(std::string_view s, Position where) {
         if (c == '\n' || c == '\r' || c == '\0') return StringForm::DoubleQuoted;
         if (c == ':' && i + 1 < n && is_blank(s[i + 1])) quote = true;
         if (c == '#' && i > 0 && is_blank(s[i - 1])) quote = true;
+        // YAML 1.1 readers (PyYAML) end a plain scalar at a tab.
+        if (c == '\t') quote = true;
     }
     if (quote) return StringForm::SingleQuoted;
 
@@ -71,7 +75,11 @@ StringForm string_form(std::string_view s, Position where) {
         return StringForm::SingleQuoted;
     if (where == Position::LineStart && s.starts_with("...") && (n == 3 || is_blank(s[3])))
         return StringForm::SingleQuoted;
-    if (may_resolve_to_non_string(s) && !types::ScalarValue::from_str(s).is_str())
+    // Quoted also where only other readers would not read a string (YAML 1.1 and
+    // 1.2 core readers: y, 12:30, 1_000, 2024-01-01), so that it reads the same
+    // everywhere.
+    if (may_resolve_to_non_string(s) &&
+        (types::other_readers_resolve_non_string(s) || !types::ScalarValue::from_str(s).is_str()))
         return StringForm::SingleQuoted;
     return StringForm::Plain;
 }
