@@ -2,8 +2,6 @@
 (YAML 1.1) or a YAML 1.2 core-schema reader would take for something else is
 written quoted, and every string written reads back in PyYAML as that string."""
 
-import re
-
 import pytest
 import yaml
 from hypothesis import given, settings
@@ -75,18 +73,18 @@ def pyyaml_patterns():
     return sorted(patterns.items())
 
 
-def edited(draw_text, data):
+def edited(text, draw):
     """A text with one character inserted, replaced or removed."""
-    if not draw_text:
-        return draw_text
-    i = data.draw(st.integers(0, len(draw_text) - 1))
-    c = data.draw(st.sampled_from("0159_+-.:eExbotTZ yn"))
-    how = data.draw(st.sampled_from(["insert", "replace", "remove"]))
+    if not text:
+        return text
+    i = draw(st.integers(0, len(text) - 1))
+    c = draw(st.sampled_from("0159_+-.:eExbotTZ yn"))
+    how = draw(st.sampled_from(["insert", "replace", "remove"]))
     if how == "insert":
-        return draw_text[:i] + c + draw_text[i:]
+        return text[:i] + c + text[i:]
     if how == "replace":
-        return draw_text[:i] + c + draw_text[i + 1:]
-    return draw_text[:i] + draw_text[i + 1:]
+        return text[:i] + c + text[i + 1:]
+    return text[:i] + text[i + 1:]
 
 
 @st.composite
@@ -99,7 +97,7 @@ def scalar_texts(draw):
     tag, pattern = draw(st.sampled_from(pyyaml_patterns()))
     text = draw(st.from_regex(pattern, fullmatch=True).filter(lambda t: "\n" not in t and 0 < len(t) < 40))
     if kind == "near miss":
-        text = edited(text, draw(st.data()))
+        text = edited(text, draw)
     # A plain scalar holds no line break and no leading or trailing blank.
     return text.strip(" \t") or "0"
 
@@ -120,13 +118,3 @@ def test_any_printable_text_reads_back_in_pyyaml(text):
         assert is_quoted(written(text)), text
     reads_back_everywhere(text)
 
-
-def test_the_issue_examples_in_one_document():
-    doc = YamlMapping()
-    for i, text in enumerate(["2024-01-01", "12:30", "1_000", "0b101", "y", "N", "+.inf", ".NaN"]):
-        doc[f"v{i}"] = text
-    out = plovarn.dumps(doc)
-    assert re.findall(r": (.*)", out) == [
-        "'2024-01-01'", "'12:30'", "'1_000'", "'0b101'", "'y'", "'N'", "'+.inf'", "'.NaN'",
-    ]
-    assert yaml.safe_load(out) == dict(doc)
