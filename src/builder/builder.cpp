@@ -23,7 +23,7 @@ types::SourceStyle source_style(ScalarStyle style) {
 }
 
 // The anchor and tag written in front of a node.
-types::NodeProps node_props(const std::string& anchor, const std::optional<parser::Tag>& tag) {
+types::NodeProps node_props(std::string_view anchor, const std::unique_ptr<parser::Tag>& tag) {
     types::NodeProps props;
     if (!anchor.empty()) props.anchor = anchor;
     if (tag) props.tag = tag->written;

@@ -16,10 +16,27 @@
 namespace plovarn {
 namespace {
 
+// Raises RuntimeError "Parse error: YAML parse error: <display form>", carrying
+// the numbers of the message as the attributes `index`, `line` and `column`.
+void raise_parse_error(const scanner::ScanError& error) {
+    const std::string message = "Parse error: YAML parse error: " + error.display();
+    PyRef text = PyRef::steal(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
+    if (!text) return;
+    PyRef exc = PyRef::steal(PyObject_CallOneArg(PyExc_RuntimeError, text.get()));
+    if (!exc) return;
+    const std::pair<const char*, std::uint64_t> numbers[] = {
+        {"index", error.mark.index}, {"line", error.mark.line}, {"column", error.mark.col + 1}};
+    for (const auto& [name, value] : numbers) {
+        PyRef number = PyRef::steal(PyLong_FromUnsignedLongLong(value));
+        if (!number || PyObject_SetAttrString(exc.get(), name, number.get()) < 0) return;
+    }
+    PyErr_SetObject(PyExc_RuntimeError, exc.get());
+}
+
 std::optional<std::vector<types::YamlNode>> parse_text(std::string_view text) {
-    auto docs = builder::parse_str(text);
+    auto docs = builder::read_documents(text);
     if (!docs) {
-        PyErr_Format(PyExc_RuntimeError, "Parse error: %s", docs.error().c_str());
+        raise_parse_error(docs.error());
         return std::nullopt;
     }
     return std::move(*docs);
@@ -194,7 +211,8 @@ int exec_module(PyObject* module) {
         PyRef function = PyRef::steal(PyCMethod_New(&def, module, module_name.get(), nullptr));
         if (!add_name(module, def.ml_name, std::move(function))) return -1;
     }
-    return 0;
+    // Not a name of the interface, so not in __all__.
+    return PyModule_AddStringConstant(module, "__version__", PLOVARN_VERSION);
 }
 
 PyModuleDef_Slot module_slots[] = {

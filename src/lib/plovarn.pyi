@@ -19,6 +19,13 @@ __all__ = [
     "dumps_all",
 ]
 
+# The package version, as in its metadata.
+__version__: str
+
+# A text that is not valid YAML raises RuntimeError("Parse error: YAML parse error: <problem> at
+# byte <index> line <line> column <column>"); the exception also carries those numbers as the
+# int attributes `index` (characters before the problem), `line` (from 1) and `column` (from 1).
+
 # A value that a scalar document or a nested scalar stands for.
 _ScalarValue: TypeAlias = int | float | bool | str | None
 
@@ -125,9 +132,15 @@ class YamlSequence(list[Any]):
     def set_comment_before(self, idx: SupportsIndex, comment: str) -> None: ...
 
 def load(stream: _ReadableStream) -> _LoadedDocument | None:
-    """The first document of the stream's text, or None if it holds none."""
+    """The first document of the stream's text, or None if it holds none.
+
+    The whole text must be valid YAML; a parse error raises RuntimeError with the attributes
+    `index`, `line` and `column`."""
 def loads(text: str) -> _LoadedDocument | None:
-    """The first document of `text`, or None if it holds none."""
+    """The first document of `text`, or None if it holds none.
+
+    The whole text must be valid YAML; a parse error raises RuntimeError with the attributes
+    `index`, `line` and `column`."""
 def load_all(stream: _ReadableStream) -> list[_LoadedDocument]:
     """Every document of the stream's text, in order."""
 def loads_all(text: str) -> list[_LoadedDocument]:

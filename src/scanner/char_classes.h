@@ -5,6 +5,8 @@
 
 namespace plovarn::scanner::chars {
 
+constexpr char32_t byte_order_mark = 0xFEFF;
+
 constexpr bool is_blank(char32_t c) { return c == ' ' || c == '\t'; }
 constexpr bool is_break(char32_t c) { return c == '\n' || c == '\r'; }
 constexpr bool is_break_or_end(char32_t c) { return c == '\n' || c == '\r' || c == 0; }

@@ -25,7 +25,6 @@ Scanner::Status Scanner::fetch_plain_scalar() {
     const std::int64_t limit = indent_ + 1;
     const Marker m = mark_;
     const bool flow = flow_depth_ > 0;
-    if (flow && col() < limit) return fail(m, "invalid indentation in flow construct");
     reset_fold_state();
 
     for (;;) {
@@ -36,6 +35,9 @@ Scanner::Status Scanner::fetch_plain_scalar() {
         if (flow && c == '-' && is_flow_indicator(at(1)))
             return fail(mark_, "plain scalar cannot start with '-' followed by ,[]{}");
         if (continues_plain(c, at(1), flow)) {
+            // Inside a flow collection a continuation line is indented like any
+            // other line of it (the first line was checked before dispatch).
+            if (flow && col() < limit) return fail(mark_, "invalid indentation in flow construct");
             fold_into(text_);
             blanks_only_ = false;
             do {

@@ -21,7 +21,7 @@ Scanner::Status Scanner::fetch_flow_scalar(bool single) {
             return fail(m, "while scanning a quoted scalar, found unexpected document indicator");
         if (at(0) == 0)
             return fail(m, "while scanning a quoted scalar, found unexpected end of stream");
-        if (col() < indent_) return fail(m, "invalid indentation in quoted scalar");
+        if (col() < content_indent()) return fail(m, "invalid indentation in quoted scalar");
 
         bool closed = false;
         for (;;) {
@@ -68,7 +68,7 @@ Scanner::Status Scanner::fetch_flow_scalar(bool single) {
                 if (!blanks_only_) {
                     held_blanks_.push_back(static_cast<char>(c));
                     advance_blank();
-                } else if (c == '\t' && col() < indent_) {
+                } else if (c == '\t' && col() < content_indent()) {
                     return fail(mark_, "tab cannot be used as indentation");
                 } else {
                     advance_blank();

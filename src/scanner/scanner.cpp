@@ -108,6 +108,7 @@ Scanner::Status Scanner::fetch_one_token() {
         return {};
     }
     SCAN_TRY(skip_to_next_token());
+    after_document_end_ = false;
     if (flow_depth_ == 0) {
         SCAN_TRY(expire_key_candidates());
         unwind_indents(col());
@@ -130,10 +131,18 @@ Scanner::Status Scanner::fetch_one_token() {
             fill_lookahead(1);
             if (!is_break_or_end(at(0)))
                 return fail(mark_, "invalid content after document end marker");
+            after_document_end_ = true;
             return {};
         }
     }
-    if (col() < indent_) return fail(mark_, "invalid indentation");
+    if (flow_depth_ > 0) {
+        // A closing bracket may stand at the column of the block that holds the
+        // collection; every other line of the collection is indented deeper.
+        const std::int64_t least = c == ']' || c == '}' ? indent_ : content_indent();
+        if (col() < least) return fail(mark_, "invalid indentation in flow construct");
+    } else if (col() < indent_) {
+        return fail(mark_, "invalid indentation");
+    }
 
     const char32_t n = at(1);
     switch (c) {
@@ -211,7 +220,7 @@ Scanner::Status Scanner::skip_to_next_token() {
     for (;;) {
         fill_lookahead(1);
         const char32_t c = at(0);
-        if (c == '\t' && !indent_stack_.empty() && blanks_only_ && col() < indent_) {
+        if (c == '\t' && !indent_stack_.empty() && blanks_only_ && col() < content_indent()) {
             // A tab standing in block indentation is allowed only on a line
             // that holds nothing but blanks and a comment.
             SCAN_TRY(skip_ws_to_eol(SkipTabs::Yes));
@@ -227,6 +236,13 @@ Scanner::Status Scanner::skip_to_next_token() {
             if (flow_depth_ == 0) key_allowed_ = true;
         } else if (c == '#') {
             capture_comment();
+        } else if (c == byte_order_mark && mark_.col == 0 &&
+                   (mark_.index == 0 || after_document_end_)) {
+            // A byte order mark may open the text and a document after `...`. It
+            // is no content and takes no column; character indices count it.
+            advance_blank();
+            mark_.col = 0;
+            after_document_end_ = false;
         } else {
             return {};
         }

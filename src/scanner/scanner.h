@@ -177,6 +177,10 @@ private:
     void unwind_indents(std::int64_t column);
     void push_soft_indent();
     void pop_soft_indents();
+    // The first column a content line may use: inside a flow collection every
+    // line but the one of its closing bracket stays right of the block that
+    // holds the collection.
+    std::int64_t content_indent() const { return flow_depth_ > 0 ? indent_ + 1 : indent_; }
     Status enter_flow();
     void leave_flow();
 
@@ -187,7 +191,7 @@ private:
     Status fetch_block_entry();
     Status fetch_key();
     Status fetch_value();
-    void close_implicit_pair();
+    void end_flow_entry();
 
     // Scalars.
     Status fetch_plain_scalar();
@@ -226,11 +230,18 @@ private:
     bool key_allowed_ = true;
     bool token_ready_ = false;
     bool blanks_only_ = true;
-    bool flow_map_open_ = false;
+    // A byte order mark may stand before the next document: set by `...` until
+    // the next token (the mark at the very start of the text needs no flag).
+    bool after_document_end_ = false;
     std::uint8_t flow_depth_ = 0;
-    // Whether a single-pair mapping without braces is open, per flow level, so
-    // that a nested collection inside the pair does not close it.
-    bool implicit_pair_open_[256] = {};
+    // What is open at each flow level (index: the flow depth), kept per level so
+    // that what a nested collection opens ends with it.
+    struct FlowLevel {
+        bool mapping = false;        // the collection is a `{...}` mapping
+        bool explicit_key = false;   // a `?` key opened the current entry
+        bool implicit_pair = false;  // a single-pair mapping without braces is open
+    };
+    FlowLevel flow_levels_[256] = {};
 
     // Working state of the scalar scanners, reused across scalars. A recorded
     // line break is always a single line feed, so the breaks are counts.

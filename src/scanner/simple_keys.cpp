@@ -82,7 +82,7 @@ Scanner::Status Scanner::enter_flow() {
     key_candidates_.push_back(SimpleKey{});
     if (flow_depth_ == 255) return fail(mark_, "recursion limit exceeded");
     ++flow_depth_;
-    implicit_pair_open_[flow_depth_] = false;
+    flow_levels_[flow_depth_] = FlowLevel{};
     return {};
 }
 

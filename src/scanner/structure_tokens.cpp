@@ -9,22 +9,26 @@ using namespace chars;
 
 Scanner::Status Scanner::fetch_flow_collection_start(TokenType kind) {
     record_key_candidate();
-    push_soft_indent();
+    // Inside the collection indentation is measured from the block that holds
+    // it, whatever kind of scalar comes first (plain ones drop the soft level too).
+    pop_soft_indents();
     SCAN_TRY(enter_flow());
     key_allowed_ = true;
     Marker m = mark_;
     advance_char();
-    if (kind == TokenType::FlowMappingStart) flow_map_open_ = true;
+    if (kind == TokenType::FlowMappingStart) flow_levels_[flow_depth_].mapping = true;
     SCAN_TRY(skip_ws_to_eol(SkipTabs::Yes));
     push(kind, m);
     return {};
 }
 
-// Ends the single-pair mapping without braces of the innermost flow level.
-void Scanner::close_implicit_pair() {
-    if (implicit_pair_open_[flow_depth_]) {
-        implicit_pair_open_[flow_depth_] = false;
-        flow_map_open_ = false;
+// Ends the current entry of the innermost flow level: a single-pair mapping
+// without braces closes, and a `?` key no longer applies.
+void Scanner::end_flow_entry() {
+    FlowLevel& level = flow_levels_[flow_depth_];
+    level.explicit_key = false;
+    if (level.implicit_pair) {
+        level.implicit_pair = false;
         push(TokenType::FlowMappingEnd, mark_);
     }
 }
@@ -32,7 +36,7 @@ void Scanner::close_implicit_pair() {
 Scanner::Status Scanner::fetch_flow_collection_end(TokenType kind) {
     SCAN_TRY(drop_key_candidate());
     // The pair belongs to the level being closed, not to the one it returns to.
-    close_implicit_pair();
+    end_flow_entry();
     leave_flow();
     key_allowed_ = false;
     Marker m = mark_;
@@ -46,7 +50,7 @@ Scanner::Status Scanner::fetch_flow_collection_end(TokenType kind) {
 Scanner::Status Scanner::fetch_flow_entry() {
     SCAN_TRY(drop_key_candidate());
     key_allowed_ = true;
-    close_implicit_pair();
+    end_flow_entry();
     Marker m = mark_;
     advance_char();
     SCAN_TRY(skip_ws_to_eol(SkipTabs::Yes));
@@ -86,7 +90,7 @@ Scanner::Status Scanner::fetch_key() {
         if (!key_allowed_) return fail(m, "mapping keys are not allowed in this context");
         roll_indent(static_cast<std::int64_t>(m.col), std::nullopt, TokenType::BlockMappingStart, m);
     } else {
-        flow_map_open_ = true;
+        flow_levels_[flow_depth_].explicit_key = true;
     }
     SCAN_TRY(drop_key_candidate());
     key_allowed_ = flow_depth_ == 0;
@@ -118,8 +122,9 @@ Scanner::Status Scanner::fetch_key() {
 Scanner::Status Scanner::fetch_value() {
     const SimpleKey k = key_candidates_.back();
     const Marker m = mark_;
-    bool& pair_open = implicit_pair_open_[flow_depth_];
-    pair_open = flow_depth_ > 0 && !flow_map_open_;
+    FlowLevel& level = flow_levels_[flow_depth_];
+    bool& pair_open = level.implicit_pair;
+    pair_open = flow_depth_ > 0 && !level.mapping && !level.explicit_key;
     advance_char();
     fill_lookahead(1);
     if (at(0) == '\t') {

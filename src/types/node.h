@@ -26,7 +26,7 @@
 namespace plovarn::types {
 
 struct YamlEntry;
-struct YamlItem;
+using YamlItem = YamlEntry;
 struct MapData;
 struct SeqData;
 class YamlNode;
@@ -238,15 +238,10 @@ private:
     alignas(8) unsigned char storage_[16];
 };
 
-// The value side of a mapping entry, and one sequence element: the comment lines
-// above it, the comment at the end of its line, and the node.
+// The value side of a mapping entry, and one sequence element (YamlItem names the
+// same type): the comment lines above it, the comment at the end of its line, and
+// the node.
 struct YamlEntry {
-    OptText comment_before;
-    OptText comment_inline;
-    YamlNode node;
-};
-
-struct YamlItem {
     OptText comment_before;
     OptText comment_inline;
     YamlNode node;
