@@ -216,7 +216,9 @@ TEST_P(MappingAgainstModel, EveryOperationAgrees) {
             const YamlEntry* found = m.find(key);
             auto at = model_index(model, key);
             ASSERT_EQ(found != nullptr, at.has_value());
-            if (found) ASSERT_EQ(found->node.as_scalar().as_int(), model[*at].second);
+            if (found) {
+                ASSERT_EQ(found->node.as_scalar().as_int(), model[*at].second);
+            }
             if (YamlEntry* entry = m.find_mut(key)) entry->node = YamlNode(ScalarValue::make_int(model[*at].second = -1));
         } else if (op == 17 && !model.empty()) {
             const std::size_t at = static_cast<std::size_t>(pick(static_cast<int>(model.size())));
