@@ -2,8 +2,7 @@
 // seeded open-addressing index that is built only once the map outgrows a scan.
 // An indexed map removes an entry by leaving a hole in its slot, taken out of the
 // index by backward shifting; the holes are squeezed out in one pass when they
-// outnumber the entries (the index renumbered in place), when the index grows, or
-// when the level is copied.
+// outnumber the entries, when the index grows, or when the level is copied.
 
 #include <algorithm>
 #include <atomic>
@@ -54,16 +53,21 @@ std::uint64_t hash_key(std::string_view key, std::uint64_t seed) {
     return mix(h);
 }
 
-// Home bucket of a key.
-std::size_t home_of(const MapIndex& x, std::string_view key) {
-    return hash_key(key, x.seed) & (x.buckets.size() - 1);
+std::uint32_t hash_of(const MapIndex& x, std::string_view key) {
+    return static_cast<std::uint32_t>(hash_key(key, x.seed));
 }
 
-void index_put(MapIndex& x, std::string_view key, std::size_t slot) {
+void index_put(MapIndex& x, std::uint32_t hash, std::size_t slot) {
     const std::size_t mask = x.buckets.size() - 1;
-    std::size_t b = home_of(x, key);
-    while (x.buckets[b] != 0) b = (b + 1) & mask;
-    x.buckets[b] = static_cast<std::uint32_t>(slot + 1);
+    std::size_t b = hash & mask;
+    while (x.buckets[b].entry != 0) b = (b + 1) & mask;
+    x.buckets[b] = {static_cast<std::uint32_t>(slot + 1), hash};
+}
+
+std::size_t bucket_count_for(std::size_t entries) {
+    std::size_t cap = 16;
+    while (cap < entries * 2) cap <<= 1;
+    return cap;
 }
 
 // Indexes every entry of a map without holes, the seed drawn when the map first
@@ -78,10 +82,16 @@ void rebuild_index(MapData& d) {
         d.index->seed = next_seed();
     }
     MapIndex& x = *d.index;
-    std::size_t cap = 16;
-    while (cap < d.entries.size() * 2) cap <<= 1;
-    x.buckets.assign(cap, 0);
-    for (std::size_t i = 0; i < d.entries.size(); ++i) index_put(x, d.entries[i].first, i);
+    x.buckets.assign(bucket_count_for(d.entries.size()), MapIndex::Bucket{});
+    for (std::size_t i = 0; i < d.entries.size(); ++i) index_put(x, hash_of(x, d.entries[i].first), i);
+}
+
+// An index sized for `entries` entries, from the hashes it holds.
+void grow_index(MapIndex& x, std::size_t entries) {
+    std::vector<MapIndex::Bucket> old = std::exchange(x.buckets, {});
+    x.buckets.assign(bucket_count_for(entries), MapIndex::Bucket{});
+    for (const MapIndex::Bucket& b : old)
+        if (b.entry != 0) index_put(x, b.hash, b.entry - 1);
 }
 
 // Moves the entries down over the holes, in order, and forgets the holes; the
@@ -111,15 +121,15 @@ void close_holes_of(MapData& d) {
         holes_before[w] = count;
         count += static_cast<std::uint32_t>(std::popcount(bits[w]));
     }
-    for (std::uint32_t& b : x.buckets) {
-        if (b == 0) continue;
-        const std::size_t slot = b - 1;
+    for (MapIndex::Bucket& b : x.buckets) {
+        if (b.entry == 0) continue;
+        const std::size_t slot = b.entry - 1;
         const std::uint64_t below = bits[slot >> 6] & ((std::uint64_t{1} << (slot & 63)) - 1);
-        b -= holes_before[slot >> 6] + static_cast<std::uint32_t>(std::popcount(below));
+        b.entry -= holes_before[slot >> 6] + static_cast<std::uint32_t>(std::popcount(below));
     }
     squeeze_out_holes(d);
-    // A map that shrank far gets an index of its size (or none).
-    if (d.entries.size() <= linear_scan_limit || 8 * d.entries.size() < x.buckets.size()) rebuild_index(d);
+    if (d.entries.size() <= linear_scan_limit) d.index.reset();
+    else if (x.buckets.size() > 4 * bucket_count_for(d.entries.size())) grow_index(x, d.entries.size());
 }
 
 // Entry slot of a key.
@@ -131,10 +141,11 @@ std::optional<std::size_t> lookup(const MapData& d, std::string_view key) {
     }
     const MapIndex& x = *d.index;
     const std::size_t mask = x.buckets.size() - 1;
-    for (std::size_t b = home_of(x, key);; b = (b + 1) & mask) {
-        const std::uint32_t entry = x.buckets[b];
-        if (entry == 0) return std::nullopt;
-        if (d.entries[entry - 1].first == key) return entry - 1;
+    const std::uint32_t hash = hash_of(x, key);
+    for (std::size_t b = hash & mask;; b = (b + 1) & mask) {
+        const MapIndex::Bucket& bucket = x.buckets[b];
+        if (bucket.entry == 0) return std::nullopt;
+        if (bucket.hash == hash && d.entries[bucket.entry - 1].first == key) return bucket.entry - 1;
     }
 }
 
@@ -171,13 +182,12 @@ void index_appended(MapData& d) {
         if (holes->live_current) holes->live.push_back(static_cast<std::uint32_t>(n - 1));
     }
     if (n * 2 > x.buckets.size()) {
-        // Closing the holes first leaves the new entry last; the index is made
-        // anew for all entries, the new one included.
-        squeeze_out_holes(d);
-        rebuild_index(d);
-        return;
+        // The new entry is not indexed yet; closing holes leaves it last.
+        close_holes_of(d);
+        if (!d.index) return;
+        if (d.entries.size() * 2 > d.index->buckets.size()) grow_index(*d.index, d.entries.size());
     }
-    index_put(x, d.entries.back().first, n - 1);
+    index_put(*d.index, hash_of(*d.index, d.entries.back().first), d.entries.size() - 1);
 }
 
 // Takes an entry slot out of the index. Later members of its probe run move back
@@ -185,16 +195,16 @@ void index_appended(MapData& d) {
 void index_erase(MapData& d, std::size_t slot) {
     MapIndex& x = *d.index;
     const std::size_t mask = x.buckets.size() - 1;
-    std::size_t gap = home_of(x, d.entries[slot].first);
-    while (x.buckets[gap] != slot + 1) gap = (gap + 1) & mask;
-    for (std::size_t j = (gap + 1) & mask; x.buckets[j] != 0; j = (j + 1) & mask) {
-        const std::size_t home = home_of(x, d.entries[x.buckets[j] - 1].first);
+    std::size_t gap = hash_of(x, d.entries[slot].first) & mask;
+    while (x.buckets[gap].entry != slot + 1) gap = (gap + 1) & mask;
+    for (std::size_t j = (gap + 1) & mask; x.buckets[j].entry != 0; j = (j + 1) & mask) {
+        const std::size_t home = x.buckets[j].hash & mask;
         if (((j - home) & mask) >= ((j - gap) & mask)) {
             x.buckets[gap] = x.buckets[j];
             gap = j;
         }
     }
-    x.buckets[gap] = 0;
+    x.buckets[gap] = MapIndex::Bucket{};
 }
 
 // Removes the entry in a slot of an indexed map: the last slot goes, with any

@@ -260,11 +260,16 @@ struct MapHoles {
     bool at(std::size_t slot) const { return (bits[slot >> 6] >> (slot & 63) & 1) != 0; }
 };
 
-// Open-addressing index of entry slots + 1 (0 = free bucket), with the seed of its
-// hash. Only an indexed map has holes among its entry slots.
+// Open-addressing index: each bucket holds an entry slot + 1 (0 = free) and the
+// low half of its key's hash, so that probing and removal compare and move
+// buckets without reading the entries. Only an indexed map has holes.
 struct MapIndex {
+    struct Bucket {
+        std::uint32_t entry = 0;
+        std::uint32_t hash = 0;
+    };
     std::uint64_t seed = 0;
-    std::vector<std::uint32_t> buckets;
+    std::vector<Bucket> buckets;
     std::unique_ptr<MapHoles> holes;  // null while there are none
 };
 
