@@ -6,6 +6,7 @@
 #include <Python.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "lib/py_ref.h"
 #include "types/node.h"
@@ -27,6 +28,7 @@ class ReadAccess {
 public:
     ReadAccess(AccessGuard& guard, const char* type_name);
     ~ReadAccess() { release(); }
+    ReadAccess(ReadAccess&& other) noexcept : guard_(std::exchange(other.guard_, nullptr)) {}
     ReadAccess(const ReadAccess&) = delete;
     ReadAccess& operator=(const ReadAccess&) = delete;
     bool ok() const { return guard_ != nullptr; }
