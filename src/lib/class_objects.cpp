@@ -16,49 +16,28 @@ PyTypeObject* yaml_scalar_type = nullptr;
 
 namespace {
 
-// Refuses every argument with the interpreter's wording for a function of no
-// parameters.
-bool refuse_arguments(const char* function, PyObject* args, PyObject* kwds) {
-    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
-    if (nargs > 0) {
-        PyErr_Format(PyExc_TypeError, "%s takes 0 positional arguments but %zd %s given", function, nargs,
-                     nargs == 1 ? "was" : "were");
-        return false;
-    }
-    if (kwds != nullptr && PyDict_GET_SIZE(kwds) > 0) {
-        Py_ssize_t pos = 0;
-        PyObject* key = nullptr;
-        PyObject* value = nullptr;
-        PyDict_Next(kwds, &pos, &key, &value);
-        PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%S'", function, key);
-        return false;
-    }
-    return true;
-}
-
 // The base types allocate and initialise their own part (an empty dict or list);
 // the native part is then constructed in the storage that follows it.
 template <class Object, class Inner>
-PyObject* new_with_inner(PyTypeObject* type, PyTypeObject* base, Inner inner) {
-    PyObject* empty = PyTuple_New(0);
-    if (empty == nullptr) return nullptr;
-    PyObject* self = base->tp_new(type, empty, nullptr);
-    Py_DECREF(empty);
-    if (self == nullptr) return nullptr;
-    Object* obj = reinterpret_cast<Object*>(self);
+PyRef new_with_inner(PyTypeObject* type, PyTypeObject* base, Inner inner) {
+    PyRef empty = PyRef::steal(PyTuple_New(0));
+    if (!empty) return PyRef();
+    PyRef self = PyRef::steal(base->tp_new(type, empty.get(), nullptr));
+    if (!self) return PyRef();
+    Object* obj = reinterpret_cast<Object*>(self.get());
     new (&obj->guard) AccessGuard{};
     new (&obj->inner) Inner(std::move(inner));
     return self;
 }
 
 PyObject* yaml_mapping_new(PyTypeObject* type, PyObject* args, PyObject* kwds) {
-    if (!refuse_arguments("YamlMapping.__new__()", args, kwds)) return nullptr;
-    return new_with_inner<PyYamlMapping>(type, &PyDict_Type, types::YamlMapping{});
+    if (!parse_no_args("YamlMapping.__new__()", args, kwds)) return nullptr;
+    return new_with_inner<PyYamlMapping>(type, &PyDict_Type, types::YamlMapping{}).release();
 }
 
 PyObject* yaml_sequence_new(PyTypeObject* type, PyObject* args, PyObject* kwds) {
-    if (!refuse_arguments("YamlSequence.__new__()", args, kwds)) return nullptr;
-    return new_with_inner<PyYamlSequence>(type, &PyList_Type, types::ItemArray{});
+    if (!parse_no_args("YamlSequence.__new__()", args, kwds)) return nullptr;
+    return new_with_inner<PyYamlSequence>(type, &PyList_Type, types::ItemArray{}).release();
 }
 
 // Destroys the native part, then lets the base type destroy itself. The trashcan
@@ -173,20 +152,20 @@ PyRef create_yaml_sequence_type() {
 }
 
 PyRef new_yaml_mapping(types::YamlMapping inner) {
-    return PyRef::steal(new_with_inner<PyYamlMapping>(yaml_mapping_type, &PyDict_Type, std::move(inner)));
+    return new_with_inner<PyYamlMapping>(yaml_mapping_type, &PyDict_Type, std::move(inner));
 }
 
 PyRef new_yaml_sequence(types::ItemArray inner) {
-    return PyRef::steal(new_with_inner<PyYamlSequence>(yaml_sequence_type, &PyList_Type, std::move(inner)));
+    return new_with_inner<PyYamlSequence>(yaml_sequence_type, &PyList_Type, std::move(inner));
 }
 
 PyRef new_yaml_scalar(types::YamlNode node) {
-    PyObject* self = yaml_scalar_type->tp_alloc(yaml_scalar_type, 0);
-    if (self == nullptr) return PyRef();
-    PyYamlScalar* obj = as_scalar(self);
+    PyRef self = PyRef::steal(yaml_scalar_type->tp_alloc(yaml_scalar_type, 0));
+    if (!self) return PyRef();
+    PyYamlScalar* obj = as_scalar(self.get());
     new (&obj->guard) AccessGuard{};
     new (&obj->node) types::YamlNode(std::move(node));
-    return PyRef::steal(self);
+    return self;
 }
 
 }  // namespace plovarn

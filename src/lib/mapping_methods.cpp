@@ -9,11 +9,13 @@
 #include "lib/args.h"
 #include "lib/class_methods.h"
 #include "lib/convert.h"
-#include "lib/method_args.h"
+#include "lib/comment_methods.h"
+#include "lib/key_objects.h"
 #include "lib/objects.h"
 #include "lib/parent_rebuild.h"
 #include "lib/py_ref.h"
-#include "lib/repr.h"
+#include "lib/saved_exception.h"
+#include "types/node_repr.h"
 #include "lib/sorting.h"
 
 namespace plovarn {
@@ -45,7 +47,7 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
     }
     PyRef stored = node_to_py(*node);
     if (!stored) return -1;
-    PyRef dict_key = PyRef::steal(exact_str(key, *text));
+    PyRef dict_key = exact_str(key, *text);
     if (!dict_key) return -1;
     return PyDict_SetItem(self, dict_key.get(), stored.get());
 }
@@ -61,10 +63,10 @@ int delete_key(PyObject* self, PyObject* key) {
         found = m->inner.shift_remove(*text).has_value();
     }
     if (!found) {
-        key_error(key, *text);
+        set_key_error(key, *text);
         return -1;
     }
-    PyRef dict_key = PyRef::steal(exact_str(key, *text));
+    PyRef dict_key = exact_str(key, *text);
     if (!dict_key) return -1;
     return PyDict_DelItem(self, dict_key.get());
 }
@@ -83,11 +85,13 @@ PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject*
         removed = m->inner.shift_remove(*text);
     }
     if (!removed) {
-        if (fallback == nullptr) return key_error(a[0], *text);
-        Py_INCREF(fallback);
-        return fallback;
+        if (fallback == nullptr) {
+            set_key_error(a[0], *text);
+            return nullptr;
+        }
+        return Py_NewRef(fallback);
     }
-    PyRef dict_key = PyRef::steal(exact_str(a[0], *text));
+    PyRef dict_key = exact_str(a[0], *text);
     if (!dict_key || PyDict_DelItem(self, dict_key.get()) < 0) return nullptr;
     return node_to_py(removed->second.node).release();
 }
@@ -115,7 +119,7 @@ PyObject* setdefault(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
         if (!write.ok()) return nullptr;
         m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
     }
-    PyRef dict_key = PyRef::steal(exact_str(a[0], *text));
+    PyRef dict_key = exact_str(a[0], *text);
     if (!dict_key || PyDict_SetItem(self, dict_key.get(), stored.get()) < 0) return nullptr;
     return node_to_py(*node).release();
 }
@@ -183,10 +187,7 @@ bool update_from_yaml_mapping(types::YamlMapping& inner, PyObject* other, std::v
 // reached `inner`, as dict.update keeps what it applied. The update's exception
 // stays the one reported.
 void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
-    PyObject* type = nullptr;
-    PyObject* value = nullptr;
-    PyObject* traceback = nullptr;
-    PyErr_Fetch(&type, &value, &traceback);
+    SavedException error = SavedException::take();
     PyYamlMapping* m = self_of(self);
     std::vector<std::pair<PyRef, PyRef>> fresh;
     {
@@ -203,8 +204,7 @@ void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
     }
     for (const auto& [k, v] : fresh)
         if (PyDict_SetItem(self, k.get(), v.get()) < 0) break;
-    PyErr_Clear();
-    PyErr_Restore(type, value, traceback);
+    error.restore();
 }
 
 PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -246,58 +246,26 @@ PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObj
     return mapping_to_dict(m->inner).release();
 }
 
-enum class Which { Before, Inline };
-
-types::OptText& comment_of(YamlEntry& entry, Which which) {
-    return which == Which::Before ? entry.comment_before : entry.comment_inline;
-}
-const types::OptText& comment_of(const YamlEntry& entry, Which which) {
-    return which == Which::Before ? entry.comment_before : entry.comment_inline;
-}
-
-PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
-                      Which which) {
-    PyObject* a[1];
-    if (!parse_args(function, args, nargs, kwnames, {"key"}, 1, a)) return nullptr;
-    const auto text = text_arg("key", a[0]);
-    if (!text) return nullptr;
-    PyYamlMapping* m = self_of(self);
-    ReadAccess read(m->guard, type_name);
-    if (!read.ok()) return nullptr;
-    const YamlEntry* entry = m->inner.find(*text);
-    if (entry == nullptr) Py_RETURN_NONE;
-    return comment_to_py(comment_of(*entry, which));
-}
-
-PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
-                      Which which) {
-    PyObject* a[2];
-    if (!parse_args(function, args, nargs, kwnames, {"key", "comment"}, 2, a)) return nullptr;
-    const auto text = text_arg("key", a[0]);
-    if (!text) return nullptr;
-    const auto comment = text_arg("comment", a[1]);
-    if (!comment) return nullptr;
-    PyYamlMapping* m = self_of(self);
-    WriteAccess write(m->guard, type_name);
-    if (!write.ok()) return nullptr;
-    const auto index = m->inner.get_index_of(*text);
-    if (!index) return key_error(a[0], *text);
-    comment_of(m->inner.entry_mut(*index), which) = std::string(*comment);
-    Py_RETURN_NONE;
-}
-
-PyObject* get_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return get_comment(self, args, nargs, kwnames, "YamlMapping.get_comment_before()", Which::Before);
-}
-PyObject* get_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return get_comment(self, args, nargs, kwnames, "YamlMapping.get_comment_inline()", Which::Inline);
-}
-PyObject* set_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return set_comment(self, args, nargs, kwnames, "YamlMapping.set_comment_before()", Which::Before);
-}
-PyObject* set_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return set_comment(self, args, nargs, kwnames, "YamlMapping.set_comment_inline()", Which::Inline);
-}
+struct MappingComments {
+    using Object = PyYamlMapping;
+    static constexpr const char* type_name = "YamlMapping";
+    static constexpr const char* selector = "key";
+    static constexpr const char* getter_names[] = {"YamlMapping.get_comment_before()",
+                                                   "YamlMapping.get_comment_inline()"};
+    static constexpr const char* setter_names[] = {"YamlMapping.set_comment_before()",
+                                                   "YamlMapping.set_comment_inline()"};
+    static std::optional<std::string_view> read(PyObject* arg) { return text_arg("key", arg); }
+    // A key that is not there has no comments.
+    static const YamlEntry* find(const types::YamlMapping& inner, std::string_view key) { return inner.find(key); }
+    static YamlEntry* find_mut(types::YamlMapping& inner, std::string_view key, PyObject* arg) {
+        const auto index = inner.get_index_of(key);
+        if (!index) {
+            set_key_error(arg, key);
+            return nullptr;
+        }
+        return &inner.entry_mut(*index);
+    }
+};
 
 }  // namespace
 
@@ -308,11 +276,13 @@ PyMethodDef yaml_mapping_methods[] = {
     {"sort_keys", fastcall(yaml_mapping_sort_keys), fastcall_flags,
      "sort_keys($self, key=None, reverse=False, recursive=False)\n--\n\n"},
     {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
-    {"get_comment_inline", fastcall(get_comment_inline), fastcall_flags, "get_comment_inline($self, key)\n--\n\n"},
-    {"get_comment_before", fastcall(get_comment_before), fastcall_flags, "get_comment_before($self, key)\n--\n\n"},
-    {"set_comment_inline", fastcall(set_comment_inline), fastcall_flags,
+    {"get_comment_inline", fastcall(get_comment<MappingComments, CommentSlot::Inline>), fastcall_flags,
+     "get_comment_inline($self, key)\n--\n\n"},
+    {"get_comment_before", fastcall(get_comment<MappingComments, CommentSlot::Before>), fastcall_flags,
+     "get_comment_before($self, key)\n--\n\n"},
+    {"set_comment_inline", fastcall(set_comment<MappingComments, CommentSlot::Inline>), fastcall_flags,
      "set_comment_inline($self, key, comment)\n--\n\n"},
-    {"set_comment_before", fastcall(set_comment_before), fastcall_flags,
+    {"set_comment_before", fastcall(set_comment<MappingComments, CommentSlot::Before>), fastcall_flags,
      "set_comment_before($self, key, comment)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
@@ -321,7 +291,7 @@ PyObject* yaml_mapping_repr(PyObject* self) {
     PyYamlMapping* m = self_of(self);
     ReadAccess read(m->guard, type_name);
     if (!read.ok()) return nullptr;
-    const std::string text = mapping_repr(m->inner);
+    const std::string text = types::mapping_repr(m->inner);
     return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
 

@@ -42,15 +42,6 @@ std::optional<std::vector<types::YamlNode>> parse_text(std::string_view text) {
     return std::move(*docs);
 }
 
-// The UTF-8 content of a `text` argument, viewed in the str itself.
-std::optional<std::string_view> text_argument(PyObject* text) {
-    if (!PyUnicode_Check(text)) return argument_type_error("text", text, "str"), std::nullopt;
-    Py_ssize_t size = 0;
-    const char* data = PyUnicode_AsUTF8AndSize(text, &size);
-    if (data == nullptr) return std::nullopt;
-    return std::string_view(data, static_cast<std::size_t>(size));
-}
-
 PyObject* first_document(std::string_view text) {
     auto docs = parse_text(text);
     if (!docs) return nullptr;
@@ -113,7 +104,7 @@ PyObject* load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwn
 PyObject* loads(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* text = nullptr;
     if (!parse_args("loads()", args, nargs, kwnames, {"text"}, 1, &text)) return nullptr;
-    auto input = text_argument(text);
+    auto input = text_arg("text", text);
     if (!input) return nullptr;
     return first_document(*input);
 }
@@ -129,7 +120,7 @@ PyObject* load_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
 PyObject* loads_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* text = nullptr;
     if (!parse_args("loads_all()", args, nargs, kwnames, {"text"}, 1, &text)) return nullptr;
-    auto input = text_argument(text);
+    auto input = text_arg("text", text);
     if (!input) return nullptr;
     return all_documents(*input);
 }
@@ -166,22 +157,15 @@ PyObject* dumps_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject
     return new_str(*text);
 }
 
-template <auto F>
-PyCFunction fastcall() {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(+F));
-}
-
-constexpr int calling = METH_FASTCALL | METH_KEYWORDS;
-
 PyMethodDef functions[] = {
-    {"load", fastcall<load>(), calling, "load(stream)\n--\n\n"},
-    {"loads", fastcall<loads>(), calling, "loads(text)\n--\n\n"},
-    {"load_all", fastcall<load_all>(), calling, "load_all(stream)\n--\n\n"},
-    {"loads_all", fastcall<loads_all>(), calling, "loads_all(text)\n--\n\n"},
-    {"dump", fastcall<dump>(), calling, "dump(doc, stream)\n--\n\n"},
-    {"dumps", fastcall<dumps>(), calling, "dumps(doc)\n--\n\n"},
-    {"dump_all", fastcall<dump_all>(), calling, "dump_all(docs, stream)\n--\n\n"},
-    {"dumps_all", fastcall<dumps_all>(), calling, "dumps_all(docs)\n--\n\n"},
+    {"load", fastcall(load), fastcall_flags, "load(stream)\n--\n\n"},
+    {"loads", fastcall(loads), fastcall_flags, "loads(text)\n--\n\n"},
+    {"load_all", fastcall(load_all), fastcall_flags, "load_all(stream)\n--\n\n"},
+    {"loads_all", fastcall(loads_all), fastcall_flags, "loads_all(text)\n--\n\n"},
+    {"dump", fastcall(dump), fastcall_flags, "dump(doc, stream)\n--\n\n"},
+    {"dumps", fastcall(dumps), fastcall_flags, "dumps(doc)\n--\n\n"},
+    {"dump_all", fastcall(dump_all), fastcall_flags, "dump_all(docs, stream)\n--\n\n"},
+    {"dumps_all", fastcall(dumps_all), fastcall_flags, "dumps_all(docs)\n--\n\n"},
 };
 
 // Appends `name` to __all__ (creating the list on first use) and sets the

@@ -3,7 +3,6 @@
 #include "lib/args.h"
 #include "lib/class_methods.h"
 #include "lib/convert.h"
-#include "lib/method_args.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 

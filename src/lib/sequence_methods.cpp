@@ -9,10 +9,10 @@
 #include "lib/args.h"
 #include "lib/class_methods.h"
 #include "lib/convert.h"
-#include "lib/method_args.h"
+#include "lib/comment_methods.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
-#include "lib/repr.h"
+#include "types/node_repr.h"
 #include "lib/sorting.h"
 
 namespace plovarn {
@@ -250,58 +250,24 @@ PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObj
     return sequence_to_dict(s->inner).release();
 }
 
-enum class Which { Before, Inline };
-
-types::OptText& comment_of(YamlItem& item, Which which) {
-    return which == Which::Before ? item.comment_before : item.comment_inline;
-}
-const types::OptText& comment_of(const YamlItem& item, Which which) {
-    return which == Which::Before ? item.comment_before : item.comment_inline;
-}
-
-PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
-                      Which which) {
-    PyObject* a[1];
-    if (!parse_args(function, args, nargs, kwnames, {"idx"}, 1, a)) return nullptr;
-    const auto index = item_index_arg("idx", a[0]);
-    if (!index) return nullptr;
-    PyYamlSequence* s = self_of(self);
-    ReadAccess read(s->guard, type_name);
-    if (!read.ok()) return nullptr;
-    const auto pos = position_or_error(*index, s->inner.size(), "index out of range");
-    if (!pos) return nullptr;
-    return comment_to_py(comment_of(s->inner[*pos], which));
-}
-
-PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
-                      Which which) {
-    PyObject* a[2];
-    if (!parse_args(function, args, nargs, kwnames, {"idx", "comment"}, 2, a)) return nullptr;
-    const auto index = item_index_arg("idx", a[0]);
-    if (!index) return nullptr;
-    const auto comment = text_arg("comment", a[1]);
-    if (!comment) return nullptr;
-    PyYamlSequence* s = self_of(self);
-    WriteAccess write(s->guard, type_name);
-    if (!write.ok()) return nullptr;
-    const auto pos = position_or_error(*index, s->inner.size(), "index out of range");
-    if (!pos) return nullptr;
-    comment_of(s->inner.at_mut(*pos), which) = std::string(*comment);
-    Py_RETURN_NONE;
-}
-
-PyObject* get_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return get_comment(self, args, nargs, kwnames, "YamlSequence.get_comment_before()", Which::Before);
-}
-PyObject* get_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return get_comment(self, args, nargs, kwnames, "YamlSequence.get_comment_inline()", Which::Inline);
-}
-PyObject* set_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return set_comment(self, args, nargs, kwnames, "YamlSequence.set_comment_before()", Which::Before);
-}
-PyObject* set_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return set_comment(self, args, nargs, kwnames, "YamlSequence.set_comment_inline()", Which::Inline);
-}
+struct SequenceComments {
+    using Object = PyYamlSequence;
+    static constexpr const char* type_name = "YamlSequence";
+    static constexpr const char* selector = "idx";
+    static constexpr const char* getter_names[] = {"YamlSequence.get_comment_before()",
+                                                   "YamlSequence.get_comment_inline()"};
+    static constexpr const char* setter_names[] = {"YamlSequence.set_comment_before()",
+                                                   "YamlSequence.set_comment_inline()"};
+    static std::optional<long> read(PyObject* arg) { return item_index_arg("idx", arg); }
+    static const YamlItem* find(const types::ItemArray& inner, long index) {
+        const auto pos = position_or_error(index, inner.size(), "index out of range");
+        return pos ? &inner[*pos] : nullptr;
+    }
+    static YamlItem* find_mut(types::ItemArray& inner, long index, PyObject*) {
+        const auto pos = position_or_error(index, inner.size(), "index out of range");
+        return pos ? &inner.at_mut(*pos) : nullptr;
+    }
+};
 
 }  // namespace
 
@@ -314,11 +280,13 @@ PyMethodDef yaml_sequence_methods[] = {
     {"reverse", fastcall(reverse), fastcall_flags, "reverse($self)\n--\n\n"},
     {"sort", fastcall(yaml_sequence_sort), fastcall_flags, "sort($self, key=None, reverse=False)\n--\n\n"},
     {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
-    {"get_comment_inline", fastcall(get_comment_inline), fastcall_flags, "get_comment_inline($self, idx)\n--\n\n"},
-    {"get_comment_before", fastcall(get_comment_before), fastcall_flags, "get_comment_before($self, idx)\n--\n\n"},
-    {"set_comment_inline", fastcall(set_comment_inline), fastcall_flags,
+    {"get_comment_inline", fastcall(get_comment<SequenceComments, CommentSlot::Inline>), fastcall_flags,
+     "get_comment_inline($self, idx)\n--\n\n"},
+    {"get_comment_before", fastcall(get_comment<SequenceComments, CommentSlot::Before>), fastcall_flags,
+     "get_comment_before($self, idx)\n--\n\n"},
+    {"set_comment_inline", fastcall(set_comment<SequenceComments, CommentSlot::Inline>), fastcall_flags,
      "set_comment_inline($self, idx, comment)\n--\n\n"},
-    {"set_comment_before", fastcall(set_comment_before), fastcall_flags,
+    {"set_comment_before", fastcall(set_comment<SequenceComments, CommentSlot::Before>), fastcall_flags,
      "set_comment_before($self, idx, comment)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
@@ -327,7 +295,7 @@ PyObject* yaml_sequence_repr(PyObject* self) {
     PyYamlSequence* s = self_of(self);
     ReadAccess read(s->guard, type_name);
     if (!read.ok()) return nullptr;
-    const std::string text = sequence_repr(s->inner);
+    const std::string text = types::sequence_repr(s->inner);
     return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
 }
 

@@ -7,10 +7,9 @@
 
 #include "lib/args.h"
 #include "lib/convert.h"
-#include "lib/method_args.h"
 #include "lib/objects.h"
 #include "lib/parent_rebuild.h"
-#include "lib/stable_merge_sort.h"
+#include "types/stable_merge_sort.h"
 
 namespace plovarn {
 namespace {
@@ -39,7 +38,7 @@ bool sort_natively(std::vector<std::size_t>& order, const std::vector<PyRef>& ke
             if (overflow != 0) return false;
             ints.push_back(v);
         }
-        stable_merge_sort(order, [&](std::size_t a, std::size_t b) { return ints[a] < ints[b]; });
+        types::stable_merge_sort(order, [&](std::size_t a, std::size_t b) { return ints[a] < ints[b]; });
         return true;
     }
     if (PyFloat_CheckExact(first)) {
@@ -50,13 +49,13 @@ bool sort_natively(std::vector<std::size_t>& order, const std::vector<PyRef>& ke
             floats.push_back(PyFloat_AS_DOUBLE(key.get()));
         }
         // NaN is "equal" to everything, as with the interpreter's < and >.
-        stable_merge_sort(order, [&](std::size_t a, std::size_t b) { return floats[a] < floats[b]; });
+        types::stable_merge_sort(order, [&](std::size_t a, std::size_t b) { return floats[a] < floats[b]; });
         return true;
     }
     if (PyUnicode_CheckExact(first)) {
         for (const PyRef& key : keys)
             if (!PyUnicode_CheckExact(key.get())) return false;
-        stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
+        types::stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
             return PyUnicode_Compare(keys[a].get(), keys[b].get()) < 0;
         });
         return true;
@@ -68,8 +67,8 @@ bool sort_natively(std::vector<std::size_t>& order, const std::vector<PyRef>& ke
 // exception set.
 bool sort_by_python_keys(std::vector<std::size_t>& order, const std::vector<PyRef>& keys) {
     if (sort_natively(order, keys)) return true;
-    ComparisonError error;
-    stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
+    SavedException error;
+    types::stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
         if (!error.empty()) return false;
         return py_compare(keys[a].get(), keys[b].get(), error) == Ordering::Less;
     });
@@ -128,28 +127,16 @@ bool sort_mapping_level(types::YamlMapping& map, PyObject* key, bool reverse, bo
 
 }  // namespace
 
-void ComparisonError::capture() {
-    PyObject* type = nullptr;
-    PyObject* value = nullptr;
-    PyObject* traceback = nullptr;
-    PyErr_Fetch(&type, &value, &traceback);
-    type_ = PyRef::steal(type);
-    value_ = PyRef::steal(value);
-    traceback_ = PyRef::steal(traceback);
-}
-
-void ComparisonError::restore() { PyErr_Restore(type_.release(), value_.release(), traceback_.release()); }
-
-Ordering py_compare(PyObject* a, PyObject* b, ComparisonError& error) {
+Ordering py_compare(PyObject* a, PyObject* b, SavedException& error) {
     int less = PyObject_RichCompareBool(a, b, Py_LT);
     if (less < 0) {
-        error.capture();
+        error = SavedException::take();
         return Ordering::Equal;
     }
     if (less) return Ordering::Less;
     int greater = PyObject_RichCompareBool(a, b, Py_GT);
     if (greater < 0) {
-        error.capture();
+        error = SavedException::take();
         return Ordering::Equal;
     }
     return greater ? Ordering::Greater : Ordering::Equal;

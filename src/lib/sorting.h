@@ -6,29 +6,15 @@
 #include <Python.h>
 
 #include "lib/py_ref.h"
+#include "lib/saved_exception.h"
 #include "types/node.h"
 
 namespace plovarn {
 
-// Holds the first exception raised by the comparisons of one sort.
-class ComparisonError {
-public:
-    bool empty() const { return !type_; }
-    // Moves the pending Python exception into the slot.
-    void capture();
-    // Makes the held exception the pending one again.
-    void restore();
-
-private:
-    PyRef type_;
-    PyRef value_;
-    PyRef traceback_;
-};
-
 enum class Ordering { Less, Equal, Greater };
 
-// a < b, then a > b; a failing comparison is recorded in `error` and answers Equal.
-Ordering py_compare(PyObject* a, PyObject* b, ComparisonError& error);
+// a < b, then a > b; a failing comparison is held in `error` and answers Equal.
+Ordering py_compare(PyObject* a, PyObject* b, SavedException& error);
 
 // Sorts `map` stably: by key bytes, or by key(key) compared with py_compare;
 // reverse flips the sorted order; recursive first sorts mappings that are values
