@@ -82,71 +82,61 @@ const char yaml_sequence_doc[] =
     "sync with `inner` so that standard list operations work transparently.";
 const char yaml_scalar_doc[] = "A YAML scalar document node (int, float, bool, str, or null).";
 
-PyType_Slot yaml_scalar_slots[] = {
-    {Py_tp_doc, const_cast<char*>(yaml_scalar_doc)},
-    {Py_tp_dealloc, reinterpret_cast<void*>(yaml_scalar_dealloc)},
-    {Py_tp_repr, reinterpret_cast<void*>(yaml_scalar_repr)},
-    {Py_tp_richcompare, reinterpret_cast<void*>(yaml_scalar_richcompare)},
-    {Py_tp_methods, yaml_scalar_methods},
-    {Py_tp_getset, yaml_scalar_getset},
-    {0, nullptr},
-};
-
-PyType_Slot yaml_mapping_slots[] = {
-    {Py_tp_doc, const_cast<char*>(yaml_mapping_doc)},
-    {Py_tp_new, reinterpret_cast<void*>(yaml_mapping_new)},
-    {Py_tp_dealloc, reinterpret_cast<void*>(yaml_mapping_dealloc)},
-    {Py_tp_repr, reinterpret_cast<void*>(yaml_mapping_repr)},
-    {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_mapping_ass_subscript)},
-    {Py_tp_methods, yaml_mapping_methods},
-    {0, nullptr},
-};
-
-PyType_Slot yaml_sequence_slots[] = {
-    {Py_tp_doc, const_cast<char*>(yaml_sequence_doc)},
-    {Py_tp_new, reinterpret_cast<void*>(yaml_sequence_new)},
-    {Py_tp_dealloc, reinterpret_cast<void*>(yaml_sequence_dealloc)},
-    {Py_tp_repr, reinterpret_cast<void*>(yaml_sequence_repr)},
-    {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_sequence_ass_subscript)},
-    {Py_tp_methods, yaml_sequence_methods},
-    {0, nullptr},
-};
-
 // The dotted names make the classes report the module "builtins". No base-type
-// flag: the classes cannot be subclassed. YamlScalar has no constructor.
-PyType_Spec yaml_scalar_spec = {
-    "builtins.YamlScalar", sizeof(PyYamlScalar), 0,
-    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, yaml_scalar_slots,
-};
-PyType_Spec yaml_mapping_spec = {
-    "builtins.YamlMapping", sizeof(PyYamlMapping), 0, Py_TPFLAGS_DEFAULT, yaml_mapping_slots,
-};
-PyType_Spec yaml_sequence_spec = {
-    "builtins.YamlSequence", sizeof(PyYamlSequence), 0, Py_TPFLAGS_DEFAULT, yaml_sequence_slots,
-};
-
-PyTypeObject* type_from_spec(PyType_Spec* spec, PyObject* base) {
-    return reinterpret_cast<PyTypeObject*>(PyType_FromSpecWithBases(spec, base));
+// flag: the classes cannot be subclassed. The types remember their module, where
+// methods find the module's state.
+PyRef type_from_spec(PyObject* module, const char* name, int size, unsigned flags, PyType_Slot* slots,
+                     PyTypeObject* base) {
+    PyType_Spec spec = {name, size, 0, flags, slots};
+    return PyRef::steal(PyType_FromModuleAndSpec(module, &spec, reinterpret_cast<PyObject*>(base)));
 }
 
 }  // namespace
 
-PyRef create_yaml_scalar_type() {
-    PyRef type = PyRef::steal(reinterpret_cast<PyObject*>(type_from_spec(&yaml_scalar_spec, nullptr)));
+PyRef create_yaml_scalar_type(PyObject* module) {
+    PyType_Slot slots[] = {
+        {Py_tp_doc, const_cast<char*>(yaml_scalar_doc)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(yaml_scalar_dealloc)},
+        {Py_tp_repr, reinterpret_cast<void*>(yaml_scalar_repr)},
+        {Py_tp_richcompare, reinterpret_cast<void*>(yaml_scalar_richcompare)},
+        {Py_tp_methods, yaml_scalar_methods()},
+        {Py_tp_getset, yaml_scalar_getset()},
+        {0, nullptr},
+    };
+    PyRef type = type_from_spec(module, "builtins.YamlScalar", sizeof(PyYamlScalar),
+                                Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots, nullptr);
     if (type) yaml_scalar_type = reinterpret_cast<PyTypeObject*>(type.get());
     return type;
 }
 
-PyRef create_yaml_mapping_type() {
-    PyRef type = PyRef::steal(
-        reinterpret_cast<PyObject*>(type_from_spec(&yaml_mapping_spec, reinterpret_cast<PyObject*>(&PyDict_Type))));
+PyRef create_yaml_mapping_type(PyObject* module) {
+    PyType_Slot slots[] = {
+        {Py_tp_doc, const_cast<char*>(yaml_mapping_doc)},
+        {Py_tp_new, reinterpret_cast<void*>(yaml_mapping_new)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(yaml_mapping_dealloc)},
+        {Py_tp_repr, reinterpret_cast<void*>(yaml_mapping_repr)},
+        {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_mapping_ass_subscript)},
+        {Py_tp_methods, yaml_mapping_methods()},
+        {0, nullptr},
+    };
+    PyRef type = type_from_spec(module, "builtins.YamlMapping", sizeof(PyYamlMapping), Py_TPFLAGS_DEFAULT, slots,
+                                &PyDict_Type);
     if (type) yaml_mapping_type = reinterpret_cast<PyTypeObject*>(type.get());
     return type;
 }
 
-PyRef create_yaml_sequence_type() {
-    PyRef type = PyRef::steal(
-        reinterpret_cast<PyObject*>(type_from_spec(&yaml_sequence_spec, reinterpret_cast<PyObject*>(&PyList_Type))));
+PyRef create_yaml_sequence_type(PyObject* module) {
+    PyType_Slot slots[] = {
+        {Py_tp_doc, const_cast<char*>(yaml_sequence_doc)},
+        {Py_tp_new, reinterpret_cast<void*>(yaml_sequence_new)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(yaml_sequence_dealloc)},
+        {Py_tp_repr, reinterpret_cast<void*>(yaml_sequence_repr)},
+        {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_sequence_ass_subscript)},
+        {Py_tp_methods, yaml_sequence_methods()},
+        {0, nullptr},
+    };
+    PyRef type = type_from_spec(module, "builtins.YamlSequence", sizeof(PyYamlSequence), Py_TPFLAGS_DEFAULT, slots,
+                                &PyList_Type);
     if (type) yaml_sequence_type = reinterpret_cast<PyTypeObject*>(type.get());
     return type;
 }

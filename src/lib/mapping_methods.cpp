@@ -9,7 +9,7 @@
 #include "lib/args.h"
 #include "lib/class_methods.h"
 #include "lib/convert.h"
-#include "lib/comment_methods.h"
+#include "lib/container_methods.h"
 #include "lib/key_objects.h"
 #include "lib/objects.h"
 #include "lib/parent_rebuild.h"
@@ -246,14 +246,11 @@ PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObj
     return mapping_to_dict(m->inner).release();
 }
 
-struct MappingComments {
+struct MappingClass {
     using Object = PyYamlMapping;
     static constexpr const char* type_name = "YamlMapping";
+    static constexpr auto repr = types::mapping_repr;
     static constexpr const char* selector = "key";
-    static constexpr const char* getter_names[] = {"YamlMapping.get_comment_before()",
-                                                   "YamlMapping.get_comment_inline()"};
-    static constexpr const char* setter_names[] = {"YamlMapping.set_comment_before()",
-                                                   "YamlMapping.set_comment_inline()"};
     static std::optional<std::string_view> read(PyObject* arg) { return text_arg("key", arg); }
     // A key that is not there has no comments.
     static const YamlEntry* find(const types::YamlMapping& inner, std::string_view key) { return inner.find(key); }
@@ -267,33 +264,23 @@ struct MappingComments {
     }
 };
 
-}  // namespace
-
-PyMethodDef yaml_mapping_methods[] = {
+const std::array<PyMethodDef, 5> own_methods = {{
     {"pop", fastcall(pop), fastcall_flags, "pop($self, key, default=None)\n--\n\n"},
     {"update", fastcall(update), fastcall_flags, "update($self, other)\n--\n\n"},
     {"setdefault", fastcall(setdefault), fastcall_flags, "setdefault($self, key, default=None)\n--\n\n"},
     {"sort_keys", fastcall(yaml_mapping_sort_keys), fastcall_flags,
      "sort_keys($self, key=None, reverse=False, recursive=False)\n--\n\n"},
     {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
-    {"get_comment_inline", fastcall(get_comment<MappingComments, CommentSlot::Inline>), fastcall_flags,
-     "get_comment_inline($self, key)\n--\n\n"},
-    {"get_comment_before", fastcall(get_comment<MappingComments, CommentSlot::Before>), fastcall_flags,
-     "get_comment_before($self, key)\n--\n\n"},
-    {"set_comment_inline", fastcall(set_comment<MappingComments, CommentSlot::Inline>), fastcall_flags,
-     "set_comment_inline($self, key, comment)\n--\n\n"},
-    {"set_comment_before", fastcall(set_comment<MappingComments, CommentSlot::Before>), fastcall_flags,
-     "set_comment_before($self, key, comment)\n--\n\n"},
-    {nullptr, nullptr, 0, nullptr},
-};
+}};
 
-PyObject* yaml_mapping_repr(PyObject* self) {
-    PyYamlMapping* m = self_of(self);
-    ReadAccess read(m->guard, type_name);
-    if (!read.ok()) return nullptr;
-    const std::string text = types::mapping_repr(m->inner);
-    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}  // namespace
+
+PyMethodDef* yaml_mapping_methods() {
+    static auto table = method_table<MappingClass>(own_methods);
+    return table.data();
 }
+
+PyObject* yaml_mapping_repr(PyObject* self) { return container_repr<MappingClass>(self); }
 
 int yaml_mapping_ass_subscript(PyObject* self, PyObject* key, PyObject* value) {
     return value == nullptr ? delete_key(self, key) : assign_key(self, key, value);

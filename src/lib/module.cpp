@@ -186,9 +186,9 @@ bool add_name(PyObject* module, const char* name, PyRef value) {
 }
 
 int exec_module(PyObject* module) {
-    if (!add_name(module, "YamlScalar", create_yaml_scalar_type())) return -1;
-    if (!add_name(module, "YamlMapping", create_yaml_mapping_type())) return -1;
-    if (!add_name(module, "YamlSequence", create_yaml_sequence_type())) return -1;
+    if (!add_name(module, "YamlScalar", create_yaml_scalar_type(module))) return -1;
+    if (!add_name(module, "YamlMapping", create_yaml_mapping_type(module))) return -1;
+    if (!add_name(module, "YamlSequence", create_yaml_sequence_type(module))) return -1;
     PyRef module_name = PyRef::steal(PyModule_GetNameObject(module));
     if (!module_name) return -1;
     for (PyMethodDef& def : functions) {

@@ -83,9 +83,9 @@ extern PyTypeObject* yaml_scalar_type;
 
 // Creation of the class objects, in the order the module registers them. Each
 // sets its global above on success.
-PyRef create_yaml_scalar_type();
-PyRef create_yaml_mapping_type();
-PyRef create_yaml_sequence_type();
+PyRef create_yaml_scalar_type(PyObject* module);
+PyRef create_yaml_mapping_type(PyObject* module);
+PyRef create_yaml_sequence_type(PyObject* module);
 
 // New instances with the given native part and an empty parent container (the
 // conversion fills it); empty with a Python exception set on failure.

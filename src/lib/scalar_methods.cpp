@@ -42,17 +42,20 @@ PyObject* equals(PyObject* self, PyObject* other) {
     return PyBool_FromLong(truth);
 }
 
-}  // namespace
-
-PyMethodDef yaml_scalar_methods[] = {
+PyMethodDef methods[] = {
     {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyGetSetDef yaml_scalar_getset[] = {
+PyGetSetDef getset[] = {
     {"value", get_value, nullptr, "The Python primitive value of this scalar.", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
+
+}  // namespace
+
+PyMethodDef* yaml_scalar_methods() { return methods; }
+PyGetSetDef* yaml_scalar_getset() { return getset; }
 
 PyObject* yaml_scalar_repr(PyObject* self) {
     PyRef value = value_of(self);

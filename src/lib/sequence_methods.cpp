@@ -9,7 +9,7 @@
 #include "lib/args.h"
 #include "lib/class_methods.h"
 #include "lib/convert.h"
-#include "lib/comment_methods.h"
+#include "lib/container_methods.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 #include "types/node_repr.h"
@@ -250,14 +250,11 @@ PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObj
     return sequence_to_dict(s->inner).release();
 }
 
-struct SequenceComments {
+struct SequenceClass {
     using Object = PyYamlSequence;
     static constexpr const char* type_name = "YamlSequence";
+    static constexpr auto repr = types::sequence_repr;
     static constexpr const char* selector = "idx";
-    static constexpr const char* getter_names[] = {"YamlSequence.get_comment_before()",
-                                                   "YamlSequence.get_comment_inline()"};
-    static constexpr const char* setter_names[] = {"YamlSequence.set_comment_before()",
-                                                   "YamlSequence.set_comment_inline()"};
     static std::optional<long> read(PyObject* arg) { return item_index_arg("idx", arg); }
     static const YamlItem* find(const types::ItemArray& inner, long index) {
         const auto pos = position_or_error(index, inner.size(), "index out of range");
@@ -269,9 +266,7 @@ struct SequenceComments {
     }
 };
 
-}  // namespace
-
-PyMethodDef yaml_sequence_methods[] = {
+const std::array<PyMethodDef, 8> own_methods = {{
     {"append", fastcall(append), fastcall_flags, "append($self, value)\n--\n\n"},
     {"insert", fastcall(insert), fastcall_flags, "insert($self, idx, value)\n--\n\n"},
     {"pop", fastcall(pop), fastcall_flags, "pop($self, idx=...)\n--\n\n"},
@@ -280,24 +275,16 @@ PyMethodDef yaml_sequence_methods[] = {
     {"reverse", fastcall(reverse), fastcall_flags, "reverse($self)\n--\n\n"},
     {"sort", fastcall(yaml_sequence_sort), fastcall_flags, "sort($self, key=None, reverse=False)\n--\n\n"},
     {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
-    {"get_comment_inline", fastcall(get_comment<SequenceComments, CommentSlot::Inline>), fastcall_flags,
-     "get_comment_inline($self, idx)\n--\n\n"},
-    {"get_comment_before", fastcall(get_comment<SequenceComments, CommentSlot::Before>), fastcall_flags,
-     "get_comment_before($self, idx)\n--\n\n"},
-    {"set_comment_inline", fastcall(set_comment<SequenceComments, CommentSlot::Inline>), fastcall_flags,
-     "set_comment_inline($self, idx, comment)\n--\n\n"},
-    {"set_comment_before", fastcall(set_comment<SequenceComments, CommentSlot::Before>), fastcall_flags,
-     "set_comment_before($self, idx, comment)\n--\n\n"},
-    {nullptr, nullptr, 0, nullptr},
-};
+}};
 
-PyObject* yaml_sequence_repr(PyObject* self) {
-    PyYamlSequence* s = self_of(self);
-    ReadAccess read(s->guard, type_name);
-    if (!read.ok()) return nullptr;
-    const std::string text = types::sequence_repr(s->inner);
-    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}  // namespace
+
+PyMethodDef* yaml_sequence_methods() {
+    static auto table = method_table<SequenceClass>(own_methods);
+    return table.data();
 }
+
+PyObject* yaml_sequence_repr(PyObject* self) { return container_repr<SequenceClass>(self); }
 
 int yaml_sequence_ass_subscript(PyObject* self, PyObject* key, PyObject* value) {
     return value == nullptr ? delete_index(self, key) : assign_index(self, key, value);
