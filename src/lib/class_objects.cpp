@@ -10,10 +10,6 @@
 
 namespace plovarn {
 
-PyTypeObject* yaml_mapping_type = nullptr;
-PyTypeObject* yaml_sequence_type = nullptr;
-PyTypeObject* yaml_scalar_type = nullptr;
-
 namespace {
 
 // The base types allocate and initialise their own part (an empty dict or list);
@@ -55,21 +51,13 @@ void dealloc_with_inner(PyObject* self, PyTypeObject* base, destructor self_deal
     Py_TRASHCAN_END
 }
 
-void yaml_mapping_dealloc(PyObject* self) {
-    dealloc_with_inner<PyYamlMapping, types::YamlMapping>(self, &PyDict_Type, yaml_mapping_dealloc);
-}
-
-void yaml_sequence_dealloc(PyObject* self) {
-    dealloc_with_inner<PyYamlSequence, types::ItemArray>(self, &PyList_Type, yaml_sequence_dealloc);
-}
-
-void yaml_scalar_dealloc(PyObject* self) {
-    PyTypeObject* type = Py_TYPE(self);
-    PyYamlScalar* obj = as_scalar(self);
-    obj->node.~YamlNode();
-    obj->guard.~AccessGuard();
-    type->tp_free(self);
-    Py_DECREF(type);
+// Instances visit their class, which the garbage collector must see as held by
+// them; the base type visits the rest. A class with a traversal of its own
+// inherits neither the collector's flag nor the clearing, so both are given.
+template <PyTypeObject* base>
+int traverse_with_type(PyObject* self, visitproc visit, void* arg) {
+    Py_VISIT(Py_TYPE(self));
+    return base->tp_traverse(self, visit, arg);
 }
 
 const char yaml_mapping_doc[] =
@@ -93,6 +81,23 @@ PyRef type_from_spec(PyObject* module, const char* name, int size, unsigned flag
 
 }  // namespace
 
+void yaml_mapping_dealloc(PyObject* self) {
+    dealloc_with_inner<PyYamlMapping, types::YamlMapping>(self, &PyDict_Type, yaml_mapping_dealloc);
+}
+
+void yaml_sequence_dealloc(PyObject* self) {
+    dealloc_with_inner<PyYamlSequence, types::ItemArray>(self, &PyList_Type, yaml_sequence_dealloc);
+}
+
+void yaml_scalar_dealloc(PyObject* self) {
+    PyTypeObject* type = Py_TYPE(self);
+    PyYamlScalar* obj = as_scalar(self);
+    obj->node.~YamlNode();
+    obj->guard.~AccessGuard();
+    type->tp_free(self);
+    Py_DECREF(type);
+}
+
 PyRef create_yaml_scalar_type(PyObject* module) {
     PyType_Slot slots[] = {
         {Py_tp_doc, const_cast<char*>(yaml_scalar_doc)},
@@ -103,10 +108,8 @@ PyRef create_yaml_scalar_type(PyObject* module) {
         {Py_tp_getset, yaml_scalar_getset()},
         {0, nullptr},
     };
-    PyRef type = type_from_spec(module, "builtins.YamlScalar", sizeof(PyYamlScalar),
-                                Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots, nullptr);
-    if (type) yaml_scalar_type = reinterpret_cast<PyTypeObject*>(type.get());
-    return type;
+    return type_from_spec(module, "builtins.YamlScalar", sizeof(PyYamlScalar),
+                          Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots, nullptr);
 }
 
 PyRef create_yaml_mapping_type(PyObject* module) {
@@ -114,15 +117,15 @@ PyRef create_yaml_mapping_type(PyObject* module) {
         {Py_tp_doc, const_cast<char*>(yaml_mapping_doc)},
         {Py_tp_new, reinterpret_cast<void*>(yaml_mapping_new)},
         {Py_tp_dealloc, reinterpret_cast<void*>(yaml_mapping_dealloc)},
+        {Py_tp_traverse, reinterpret_cast<void*>(traverse_with_type<&PyDict_Type>)},
+        {Py_tp_clear, reinterpret_cast<void*>(PyDict_Type.tp_clear)},
         {Py_tp_repr, reinterpret_cast<void*>(yaml_mapping_repr)},
         {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_mapping_ass_subscript)},
         {Py_tp_methods, yaml_mapping_methods()},
         {0, nullptr},
     };
-    PyRef type = type_from_spec(module, "builtins.YamlMapping", sizeof(PyYamlMapping), Py_TPFLAGS_DEFAULT, slots,
-                                &PyDict_Type);
-    if (type) yaml_mapping_type = reinterpret_cast<PyTypeObject*>(type.get());
-    return type;
+    return type_from_spec(module, "builtins.YamlMapping", sizeof(PyYamlMapping), Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, slots,
+                          &PyDict_Type);
 }
 
 PyRef create_yaml_sequence_type(PyObject* module) {
@@ -130,27 +133,27 @@ PyRef create_yaml_sequence_type(PyObject* module) {
         {Py_tp_doc, const_cast<char*>(yaml_sequence_doc)},
         {Py_tp_new, reinterpret_cast<void*>(yaml_sequence_new)},
         {Py_tp_dealloc, reinterpret_cast<void*>(yaml_sequence_dealloc)},
+        {Py_tp_traverse, reinterpret_cast<void*>(traverse_with_type<&PyList_Type>)},
+        {Py_tp_clear, reinterpret_cast<void*>(PyList_Type.tp_clear)},
         {Py_tp_repr, reinterpret_cast<void*>(yaml_sequence_repr)},
         {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_sequence_ass_subscript)},
         {Py_tp_methods, yaml_sequence_methods()},
         {0, nullptr},
     };
-    PyRef type = type_from_spec(module, "builtins.YamlSequence", sizeof(PyYamlSequence), Py_TPFLAGS_DEFAULT, slots,
-                                &PyList_Type);
-    if (type) yaml_sequence_type = reinterpret_cast<PyTypeObject*>(type.get());
-    return type;
+    return type_from_spec(module, "builtins.YamlSequence", sizeof(PyYamlSequence), Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, slots,
+                          &PyList_Type);
 }
 
-PyRef new_yaml_mapping(types::YamlMapping inner) {
-    return new_with_inner<PyYamlMapping>(yaml_mapping_type, &PyDict_Type, std::move(inner));
+PyRef new_yaml_mapping(const ClassObjects& classes, types::YamlMapping inner) {
+    return new_with_inner<PyYamlMapping>(classes.mapping, &PyDict_Type, std::move(inner));
 }
 
-PyRef new_yaml_sequence(types::ItemArray inner) {
-    return new_with_inner<PyYamlSequence>(yaml_sequence_type, &PyList_Type, std::move(inner));
+PyRef new_yaml_sequence(const ClassObjects& classes, types::ItemArray inner) {
+    return new_with_inner<PyYamlSequence>(classes.sequence, &PyList_Type, std::move(inner));
 }
 
-PyRef new_yaml_scalar(types::YamlNode node) {
-    PyRef self = PyRef::steal(yaml_scalar_type->tp_alloc(yaml_scalar_type, 0));
+PyRef new_yaml_scalar(const ClassObjects& classes, types::YamlNode node) {
+    PyRef self = PyRef::steal(classes.scalar->tp_alloc(classes.scalar, 0));
     if (!self) return PyRef();
     PyYamlScalar* obj = as_scalar(self.get());
     new (&obj->guard) AccessGuard{};

@@ -31,6 +31,7 @@ PyYamlMapping* self_of(PyObject* self) { return as_mapping(self); }
 // m[key] = value: the node replaces the entry's node (position and comments stay)
 // or is appended as a new entry without comments.
 int assign_key(PyObject* self, PyObject* key, PyObject* value) {
+    const ClassObjects& classes = classes_of(self);
     const auto text = text_arg("key", key);
     if (!text) return -1;
     std::optional<YamlNode> node = py_to_node(value);
@@ -45,7 +46,7 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
             m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
         }
     }
-    PyRef stored = node_to_py(*node);
+    PyRef stored = node_to_py(classes, *node);
     if (!stored) return -1;
     PyRef dict_key = exact_str(key, *text);
     if (!dict_key) return -1;
@@ -72,6 +73,7 @@ int delete_key(PyObject* self, PyObject* key) {
 }
 
 PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[2];
     if (!parse_args("YamlMapping.pop()", args, nargs, kwnames, {"key", "default"}, 1, a)) return nullptr;
     const auto text = text_arg("key", a[0]);
@@ -93,10 +95,11 @@ PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject*
     }
     PyRef dict_key = exact_str(a[0], *text);
     if (!dict_key || PyDict_DelItem(self, dict_key.get()) < 0) return nullptr;
-    return node_to_py(removed->second.node).release();
+    return node_to_py(classes, removed->second.node).release();
 }
 
 PyObject* setdefault(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[2];
     if (!parse_args("YamlMapping.setdefault()", args, nargs, kwnames, {"key", "default"}, 1, a)) return nullptr;
     const auto text = text_arg("key", a[0]);
@@ -108,11 +111,11 @@ PyObject* setdefault(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
         if (!read.ok()) return nullptr;
         if (const YamlEntry* entry = m->inner.find(*text)) existing = entry->node;
     }
-    if (existing) return node_to_py(*existing).release();
+    if (existing) return node_to_py(classes, *existing).release();
 
     std::optional<YamlNode> node = py_to_node(a[1] == nullptr ? Py_None : a[1]);
     if (!node) return nullptr;
-    PyRef stored = node_to_py(*node);
+    PyRef stored = node_to_py(classes, *node);
     if (!stored) return nullptr;
     {
         WriteAccess write(m->guard, type_name);
@@ -121,7 +124,7 @@ PyObject* setdefault(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
     }
     PyRef dict_key = exact_str(a[0], *text);
     if (!dict_key || PyDict_SetItem(self, dict_key.get(), stored.get()) < 0) return nullptr;
-    return node_to_py(*node).release();
+    return node_to_py(classes, *node).release();
 }
 
 // Inserts one (key, value) pair from a foreign source: the entry loses its comments.
@@ -187,6 +190,7 @@ bool update_from_yaml_mapping(types::YamlMapping& inner, PyObject* other, std::v
 // reached `inner`, as dict.update keeps what it applied. The update's exception
 // stays the one reported.
 void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
+    const ClassObjects& classes = classes_of(self);
     SavedException error = SavedException::take();
     PyYamlMapping* m = self_of(self);
     std::vector<std::pair<PyRef, PyRef>> fresh;
@@ -196,7 +200,7 @@ void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
             for (std::size_t index : applied) {
                 const auto& [key, entry] = m->inner.at(index);
                 PyRef k = PyRef::steal(PyUnicode_FromStringAndSize(key.data(), static_cast<Py_ssize_t>(key.size())));
-                PyRef v = k ? node_to_py(entry.node) : PyRef();
+                PyRef v = k ? node_to_py(classes, entry.node) : PyRef();
                 if (!v) break;
                 fresh.emplace_back(std::move(k), std::move(v));
             }
@@ -208,6 +212,7 @@ void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
 }
 
 PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlMapping.update()", args, nargs, kwnames, {"other"}, 1, a)) return nullptr;
     PyObject* other = a[0];
@@ -234,7 +239,7 @@ PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         store_applied(self, applied);
         return nullptr;
     }
-    if (!rebuild_parent_dict(self)) return nullptr;
+    if (!rebuild_parent_dict(classes, self)) return nullptr;
     Py_RETURN_NONE;
 }
 

@@ -46,6 +46,7 @@ int delete_from_list(PyObject* self, std::size_t pos) {
 }
 
 int assign_index(PyObject* self, PyObject* key, PyObject* value) {
+    const ClassObjects& classes = classes_of(self);
     const auto index = item_index_arg("key", key);
     if (!index) return -1;
     std::optional<YamlNode> node = py_to_node(value);
@@ -60,7 +61,7 @@ int assign_index(PyObject* self, PyObject* key, PyObject* value) {
         pos = *found;
         types::replace_value(s->inner.at_mut(pos).node, *node);
     }
-    PyRef stored = node_to_py(*node);
+    PyRef stored = node_to_py(classes, *node);
     if (!stored) return -1;
     return PyList_SetItem(self, static_cast<Py_ssize_t>(pos), stored.release());
 }
@@ -82,6 +83,7 @@ int delete_index(PyObject* self, PyObject* key) {
 }
 
 PyObject* append(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlSequence.append()", args, nargs, kwnames, {"value"}, 1, a)) return nullptr;
     std::optional<YamlNode> node = py_to_node(a[0]);
@@ -92,12 +94,13 @@ PyObject* append(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         if (!write.ok()) return nullptr;
         s->inner.push_back(YamlItem{{}, {}, *node});
     }
-    PyRef stored = node_to_py(*node);
+    PyRef stored = node_to_py(classes, *node);
     if (!stored || PyList_Append(self, stored.get()) < 0) return nullptr;
     Py_RETURN_NONE;
 }
 
 PyObject* insert(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[2];
     if (!parse_args("YamlSequence.insert()", args, nargs, kwnames, {"idx", "value"}, 2, a)) return nullptr;
     const auto index = index_arg("idx", a[0]);
@@ -117,12 +120,13 @@ PyObject* insert(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         pos = static_cast<std::size_t>(at);
         s->inner.insert(pos, YamlItem{{}, {}, *node});
     }
-    PyRef stored = node_to_py(*node);
+    PyRef stored = node_to_py(classes, *node);
     if (!stored || PyList_Insert(self, static_cast<Py_ssize_t>(pos), stored.get()) < 0) return nullptr;
     Py_RETURN_NONE;
 }
 
 PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlSequence.pop()", args, nargs, kwnames, {"idx"}, 0, a)) return nullptr;
     long index = -1;
@@ -147,10 +151,11 @@ PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject*
         removed = std::move(s->inner.remove(pos).node);
     }
     if (delete_from_list(self, pos) < 0) return nullptr;
-    return node_to_py(removed).release();
+    return node_to_py(classes, removed).release();
 }
 
 PyObject* remove(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlSequence.remove()", args, nargs, kwnames, {"value"}, 1, a)) return nullptr;
     PyYamlSequence* s = self_of(self);
@@ -160,7 +165,7 @@ PyObject* remove(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         ReadAccess read(s->guard, type_name);
         if (!read.ok()) return nullptr;
         for (std::size_t i = 0; i < s->inner.size(); ++i) {
-            PyRef built = node_to_py(s->inner[i].node);
+            PyRef built = node_to_py(classes, s->inner[i].node);
             if (!built) return nullptr;
             const int equal = PyObject_RichCompareBool(built.get(), a[0], Py_EQ);
             if (equal < 0) return nullptr;
@@ -184,6 +189,7 @@ PyObject* remove(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
 }
 
 PyObject* extend(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlSequence.extend()", args, nargs, kwnames, {"iterable"}, 1, a)) return nullptr;
     PyObject* source = a[0];
@@ -200,7 +206,7 @@ PyObject* extend(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         items.reserve(copy.size());
         values.reserve(copy.size());
         for (const YamlItem& item : copy) {
-            PyRef value = node_to_py(item.node);
+            PyRef value = node_to_py(classes, item.node);
             if (!value) return nullptr;
             values.push_back(std::move(value));
             items.push_back(YamlItem{{}, {}, item.node});
@@ -211,7 +217,7 @@ PyObject* extend(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         while (PyRef element = PyRef::steal(PyIter_Next(iter.get()))) {
             std::optional<YamlNode> node = py_to_node(element.get());
             if (!node) return nullptr;
-            PyRef value = node_to_py(*node);
+            PyRef value = node_to_py(classes, *node);
             if (!value) return nullptr;
             values.push_back(std::move(value));
             items.push_back(YamlItem{{}, {}, std::move(*node)});

@@ -153,13 +153,13 @@ bool sort_mapping(types::YamlMapping& map, PyObject* key, bool reverse, bool rec
     return false;
 }
 
-bool sort_sequence(types::ItemArray& inner, PyObject* key, bool reverse) {
+bool sort_sequence(const ClassObjects& classes, types::ItemArray& inner, PyObject* key, bool reverse) {
     std::vector<types::YamlItem> items = inner.take_all();
     const auto put_back_unsorted = [&] { inner = types::ItemArray(std::move(items)); };
     std::vector<PyRef> sort_keys;
     sort_keys.reserve(items.size());
     for (const auto& item : items) {
-        PyRef value = node_to_py(item.node);
+        PyRef value = node_to_py(classes, item.node);
         if (value && key != nullptr) value = PyRef::steal(PyObject_CallOneArg(key, value.get()));
         if (!value) {
             put_back_unsorted();
@@ -178,6 +178,7 @@ bool sort_sequence(types::ItemArray& inner, PyObject* key, bool reverse) {
 }
 
 PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[3];
     if (!parse_args("YamlMapping.sort_keys()", args, nargs, kwnames, {"key", "reverse", "recursive"}, 0, a))
         return nullptr;
@@ -192,11 +193,12 @@ PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize
         if (!write.ok()) return nullptr;
         if (!sort_mapping(m->inner, key, *reverse, *recursive)) return nullptr;
     }
-    if (!rebuild_parent_dict(self)) return nullptr;
+    if (!rebuild_parent_dict(classes, self)) return nullptr;
     Py_RETURN_NONE;
 }
 
 PyObject* yaml_sequence_sort(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[2];
     if (!parse_args("YamlSequence.sort()", args, nargs, kwnames, {"key", "reverse"}, 0, a)) return nullptr;
     const std::optional<bool> reverse = flag_arg("reverse", a[1]);
@@ -206,9 +208,9 @@ PyObject* yaml_sequence_sort(PyObject* self, PyObject* const* args, Py_ssize_t n
     {
         WriteAccess write(s->guard, "YamlSequence");
         if (!write.ok()) return nullptr;
-        if (!sort_sequence(s->inner, key, *reverse)) return nullptr;
+        if (!sort_sequence(classes, s->inner, key, *reverse)) return nullptr;
     }
-    if (!rebuild_parent_list(self)) return nullptr;
+    if (!rebuild_parent_list(classes, self)) return nullptr;
     Py_RETURN_NONE;
 }
 

@@ -5,6 +5,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include "lib/module_state.h"
 #include "lib/py_ref.h"
 #include "lib/saved_exception.h"
 #include "types/node.h"
@@ -24,7 +25,7 @@ bool sort_mapping(types::YamlMapping& map, PyObject* key, bool reverse, bool rec
 
 // Sorts items by node_to_py of their nodes, or by key(value). Same failure
 // contract as sort_mapping.
-bool sort_sequence(types::ItemArray& items, PyObject* key, bool reverse);
+bool sort_sequence(const ClassObjects& classes, types::ItemArray& items, PyObject* key, bool reverse);
 
 // The methods YamlMapping.sort_keys and YamlSequence.sort.
 PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
