@@ -51,15 +51,6 @@ void dealloc_with_inner(PyObject* self, PyTypeObject* base, destructor self_deal
     Py_TRASHCAN_END
 }
 
-// Instances visit their class, which the garbage collector must see as held by
-// them; the base type visits the rest. A class with a traversal of its own
-// inherits neither the collector's flag nor the clearing, so both are given.
-template <PyTypeObject* base>
-int traverse_with_type(PyObject* self, visitproc visit, void* arg) {
-    Py_VISIT(Py_TYPE(self));
-    return base->tp_traverse(self, visit, arg);
-}
-
 const char yaml_mapping_doc[] =
     "YamlMapping()\n--\n\n"
     "A YAML mapping node. Subclass of dict; the parent dict is always kept in\n"
@@ -72,7 +63,10 @@ const char yaml_scalar_doc[] = "A YAML scalar document node (int, float, bool, s
 
 // The dotted names make the classes report the module "builtins". No base-type
 // flag: the classes cannot be subclassed. The types remember their module, where
-// methods find the module's state.
+// methods find the module's state. Mapping and sequence inherit the collector's
+// traversal of dict and list, which does not visit the class: visiting it would
+// cost every collection a call per live container, and the class stays alive
+// through its instances' references either way.
 PyRef type_from_spec(PyObject* module, const char* name, int size, unsigned flags, PyType_Slot* slots,
                      PyTypeObject* base) {
     PyType_Spec spec = {name, size, 0, flags, slots};
@@ -117,14 +111,12 @@ PyRef create_yaml_mapping_type(PyObject* module) {
         {Py_tp_doc, const_cast<char*>(yaml_mapping_doc)},
         {Py_tp_new, reinterpret_cast<void*>(yaml_mapping_new)},
         {Py_tp_dealloc, reinterpret_cast<void*>(yaml_mapping_dealloc)},
-        {Py_tp_traverse, reinterpret_cast<void*>(traverse_with_type<&PyDict_Type>)},
-        {Py_tp_clear, reinterpret_cast<void*>(PyDict_Type.tp_clear)},
         {Py_tp_repr, reinterpret_cast<void*>(yaml_mapping_repr)},
         {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_mapping_ass_subscript)},
         {Py_tp_methods, yaml_mapping_methods()},
         {0, nullptr},
     };
-    return type_from_spec(module, "builtins.YamlMapping", sizeof(PyYamlMapping), Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, slots,
+    return type_from_spec(module, "builtins.YamlMapping", sizeof(PyYamlMapping), Py_TPFLAGS_DEFAULT, slots,
                           &PyDict_Type);
 }
 
@@ -133,14 +125,12 @@ PyRef create_yaml_sequence_type(PyObject* module) {
         {Py_tp_doc, const_cast<char*>(yaml_sequence_doc)},
         {Py_tp_new, reinterpret_cast<void*>(yaml_sequence_new)},
         {Py_tp_dealloc, reinterpret_cast<void*>(yaml_sequence_dealloc)},
-        {Py_tp_traverse, reinterpret_cast<void*>(traverse_with_type<&PyList_Type>)},
-        {Py_tp_clear, reinterpret_cast<void*>(PyList_Type.tp_clear)},
         {Py_tp_repr, reinterpret_cast<void*>(yaml_sequence_repr)},
         {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_sequence_ass_subscript)},
         {Py_tp_methods, yaml_sequence_methods()},
         {0, nullptr},
     };
-    return type_from_spec(module, "builtins.YamlSequence", sizeof(PyYamlSequence), Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, slots,
+    return type_from_spec(module, "builtins.YamlSequence", sizeof(PyYamlSequence), Py_TPFLAGS_DEFAULT, slots,
                           &PyList_Type);
 }
 
