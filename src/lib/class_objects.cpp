@@ -73,6 +73,32 @@ PyRef type_from_spec(PyObject* module, const char* name, int size, unsigned flag
     return PyRef::steal(PyType_FromModuleAndSpec(module, &spec, reinterpret_cast<PyObject*>(base)));
 }
 
+// What YamlMapping and YamlSequence are made of.
+struct ContainerClass {
+    const char* name;
+    int size;
+    const char* doc;
+    newfunc construct;
+    destructor dealloc;
+    reprfunc repr;
+    objobjargproc assign_subscript;
+    PyMethodDef* methods;
+    PyTypeObject* base;
+};
+
+PyRef create_container_type(PyObject* module, const ContainerClass& c) {
+    PyType_Slot slots[] = {
+        {Py_tp_doc, const_cast<char*>(c.doc)},
+        {Py_tp_new, reinterpret_cast<void*>(c.construct)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(c.dealloc)},
+        {Py_tp_repr, reinterpret_cast<void*>(c.repr)},
+        {Py_mp_ass_subscript, reinterpret_cast<void*>(c.assign_subscript)},
+        {Py_tp_methods, c.methods},
+        {0, nullptr},
+    };
+    return type_from_spec(module, c.name, c.size, Py_TPFLAGS_DEFAULT, slots, c.base);
+}
+
 }  // namespace
 
 void yaml_mapping_dealloc(PyObject* self) {
@@ -107,31 +133,15 @@ PyRef create_yaml_scalar_type(PyObject* module) {
 }
 
 PyRef create_yaml_mapping_type(PyObject* module) {
-    PyType_Slot slots[] = {
-        {Py_tp_doc, const_cast<char*>(yaml_mapping_doc)},
-        {Py_tp_new, reinterpret_cast<void*>(yaml_mapping_new)},
-        {Py_tp_dealloc, reinterpret_cast<void*>(yaml_mapping_dealloc)},
-        {Py_tp_repr, reinterpret_cast<void*>(yaml_mapping_repr)},
-        {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_mapping_ass_subscript)},
-        {Py_tp_methods, yaml_mapping_methods()},
-        {0, nullptr},
-    };
-    return type_from_spec(module, "builtins.YamlMapping", sizeof(PyYamlMapping), Py_TPFLAGS_DEFAULT, slots,
-                          &PyDict_Type);
+    return create_container_type(module, {"builtins.YamlMapping", sizeof(PyYamlMapping), yaml_mapping_doc,
+                                          yaml_mapping_new, yaml_mapping_dealloc, yaml_mapping_repr,
+                                          yaml_mapping_ass_subscript, yaml_mapping_methods(), &PyDict_Type});
 }
 
 PyRef create_yaml_sequence_type(PyObject* module) {
-    PyType_Slot slots[] = {
-        {Py_tp_doc, const_cast<char*>(yaml_sequence_doc)},
-        {Py_tp_new, reinterpret_cast<void*>(yaml_sequence_new)},
-        {Py_tp_dealloc, reinterpret_cast<void*>(yaml_sequence_dealloc)},
-        {Py_tp_repr, reinterpret_cast<void*>(yaml_sequence_repr)},
-        {Py_mp_ass_subscript, reinterpret_cast<void*>(yaml_sequence_ass_subscript)},
-        {Py_tp_methods, yaml_sequence_methods()},
-        {0, nullptr},
-    };
-    return type_from_spec(module, "builtins.YamlSequence", sizeof(PyYamlSequence), Py_TPFLAGS_DEFAULT, slots,
-                          &PyList_Type);
+    return create_container_type(module, {"builtins.YamlSequence", sizeof(PyYamlSequence), yaml_sequence_doc,
+                                          yaml_sequence_new, yaml_sequence_dealloc, yaml_sequence_repr,
+                                          yaml_sequence_ass_subscript, yaml_sequence_methods(), &PyList_Type});
 }
 
 PyRef new_yaml_mapping(const ClassObjects& classes, types::YamlMapping inner) {

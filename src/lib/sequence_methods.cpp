@@ -45,41 +45,40 @@ int delete_from_list(PyObject* self, std::size_t pos) {
     return PyList_Type.tp_as_sequence->sq_ass_item(self, static_cast<Py_ssize_t>(pos), nullptr);
 }
 
+// Runs `change` on the element that a subscript names, with write access to
+// `inner`; returns its position, or nullopt with an exception set.
+template <class Change>
+std::optional<std::size_t> change_element(PyObject* self, long index, Change change) {
+    PyYamlSequence* s = self_of(self);
+    WriteAccess write(s->guard, type_name);
+    if (!write.ok()) return std::nullopt;
+    const auto pos = position_or_error(index, s->inner.size(), "index out of range");
+    if (pos) change(s->inner, *pos);
+    return pos;
+}
+
 int assign_index(PyObject* self, PyObject* key, PyObject* value) {
     const ClassObjects& classes = classes_of(self);
     const auto index = item_index_arg("key", key);
     if (!index) return -1;
     std::optional<YamlNode> node = py_to_node(value);
     if (!node) return -1;
-    PyYamlSequence* s = self_of(self);
-    std::size_t pos = 0;
-    {
-        WriteAccess write(s->guard, type_name);
-        if (!write.ok()) return -1;
-        const auto found = position_or_error(*index, s->inner.size(), "index out of range");
-        if (!found) return -1;
-        pos = *found;
-        types::replace_value(s->inner.at_mut(pos).node, *node);
-    }
+    const auto pos = change_element(self, *index, [&](types::ItemArray& inner, std::size_t at) {
+        types::replace_value(inner.at_mut(at).node, *node);
+    });
+    if (!pos) return -1;
     PyRef stored = node_to_py(classes, *node);
     if (!stored) return -1;
-    return PyList_SetItem(self, static_cast<Py_ssize_t>(pos), stored.release());
+    return PyList_SetItem(self, static_cast<Py_ssize_t>(*pos), stored.release());
 }
 
 int delete_index(PyObject* self, PyObject* key) {
     const auto index = item_index_arg("key", key);
     if (!index) return -1;
-    PyYamlSequence* s = self_of(self);
-    std::size_t pos = 0;
-    {
-        WriteAccess write(s->guard, type_name);
-        if (!write.ok()) return -1;
-        const auto found = position_or_error(*index, s->inner.size(), "index out of range");
-        if (!found) return -1;
-        pos = *found;
-        s->inner.remove(pos);
-    }
-    return delete_from_list(self, pos);
+    const auto pos =
+        change_element(self, *index, [](types::ItemArray& inner, std::size_t at) { inner.remove(at); });
+    if (!pos) return -1;
+    return delete_from_list(self, *pos);
 }
 
 PyObject* append(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

@@ -81,6 +81,8 @@ def new_interpreter():
 def test_import_load_and_dump_in_an_isolated_subinterpreter():
     interp = new_interpreter()
     try:
+        if hasattr(API, "get_config"):  # 3.13 tells how the interpreter was made
+            assert API.get_config(interp).gil == "own"
         run(interp, work(rounds=3))
         # The module object, its classes and its state stay usable across runs.
         run(interp, "assert plovarn.dumps(plovarn.loads('a: 1  # c\\n')) == 'a: 1  # c\\n'")
