@@ -40,8 +40,8 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
     {
         WriteAccess write(m->guard, type_name);
         if (!write.ok()) return -1;
-        if (auto index = m->inner.get_index_of(*text)) {
-            types::replace_value(m->inner.entry_mut(*index).node, *node);
+        if (YamlEntry* entry = m->inner.find_mut(*text)) {
+            types::replace_value(entry->node, *node);
         } else {
             m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
         }
@@ -260,12 +260,9 @@ struct MappingClass {
     // A key that is not there has no comments.
     static const YamlEntry* find(const types::YamlMapping& inner, std::string_view key) { return inner.find(key); }
     static YamlEntry* find_mut(types::YamlMapping& inner, std::string_view key, PyObject* arg) {
-        const auto index = inner.get_index_of(key);
-        if (!index) {
-            set_key_error(arg, key);
-            return nullptr;
-        }
-        return &inner.entry_mut(*index);
+        YamlEntry* entry = inner.find_mut(key);
+        if (entry == nullptr) set_key_error(arg, key);
+        return entry;
     }
 };
 
