@@ -1,8 +1,8 @@
 #pragma once
 
-// What YamlMapping and YamlSequence share: the four comment methods, each of
-// which reads or replaces the comment above or beside one entry picked by a key
-// or an index, the end of their method tables, and the representation.
+// What YamlMapping and YamlSequence share: to_dict, the four comment methods,
+// each of which reads or replaces the comment above or beside one entry picked
+// by a key or an index, the end of their method tables, and the representation.
 
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
@@ -36,6 +36,7 @@ inline PyRef comment_to_py(const types::OptText& comment) {
 // `Class` tells what these need to know of one class:
 //   Object          its instance layout, with `guard` and `inner`;
 //   type_name       "YamlMapping", for messages;
+//   to_dict(inner)  the plain copy of `inner`;
 //   repr(inner)     the representation of `inner`;
 //   selector        the parameter that picks an entry: "key" or "idx";
 //   read(arg)       the selector converted, or nullopt with an exception set;
@@ -66,6 +67,16 @@ struct CommentMethod {
         return text.c_str();
     }
 };
+
+template <class Class>
+PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static const std::string name = std::string(Class::type_name) + ".to_dict()";
+    if (!parse_args(name.c_str(), args, nargs, kwnames, {}, 0, nullptr)) return nullptr;
+    auto* obj = reinterpret_cast<typename Class::Object*>(self);
+    ReadAccess read(obj->guard, Class::type_name);
+    if (!read.ok()) return nullptr;
+    return Class::to_dict(obj->inner).release();
+}
 
 template <class Class, CommentSlot slot>
 PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -109,18 +120,19 @@ PyMethodDef comment_method_def() {
             Texts::doc()};
 }
 
-// The method table of a class: its own methods, then get_comment_inline,
-// get_comment_before, set_comment_inline and set_comment_before, then the end
-// marker.
+// The method table of a class: its own methods, then to_dict,
+// get_comment_inline, get_comment_before, set_comment_inline and
+// set_comment_before, then the end marker.
 template <class Class, std::size_t N>
-std::array<PyMethodDef, N + 5> method_table(const std::array<PyMethodDef, N>& own) {
-    std::array<PyMethodDef, N + 5> table{};
+std::array<PyMethodDef, N + 6> method_table(const std::array<PyMethodDef, N>& own) {
+    std::array<PyMethodDef, N + 6> table{};
     for (std::size_t i = 0; i < N; ++i) table[i] = own[i];
-    table[N] = comment_method_def<Class, CommentSlot::Inline, false>();
-    table[N + 1] = comment_method_def<Class, CommentSlot::Before, false>();
-    table[N + 2] = comment_method_def<Class, CommentSlot::Inline, true>();
-    table[N + 3] = comment_method_def<Class, CommentSlot::Before, true>();
-    table[N + 4] = {nullptr, nullptr, 0, nullptr};
+    table[N] = {"to_dict", fastcall(to_dict<Class>), fastcall_flags, "to_dict($self)\n--\n\n"};
+    table[N + 1] = comment_method_def<Class, CommentSlot::Inline, false>();
+    table[N + 2] = comment_method_def<Class, CommentSlot::Before, false>();
+    table[N + 3] = comment_method_def<Class, CommentSlot::Inline, true>();
+    table[N + 4] = comment_method_def<Class, CommentSlot::Before, true>();
+    table[N + 5] = {nullptr, nullptr, 0, nullptr};
     return table;
 }
 

@@ -243,17 +243,10 @@ PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
     Py_RETURN_NONE;
 }
 
-PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse_args("YamlMapping.to_dict()", args, nargs, kwnames, {}, 0, nullptr)) return nullptr;
-    PyYamlMapping* m = self_of(self);
-    ReadAccess read(m->guard, type_name);
-    if (!read.ok()) return nullptr;
-    return mapping_to_dict(m->inner).release();
-}
-
 struct MappingClass {
     using Object = PyYamlMapping;
     static constexpr const char* type_name = "YamlMapping";
+    static constexpr auto to_dict = mapping_to_dict;
     static constexpr auto repr = types::mapping_repr;
     static constexpr const char* selector = "key";
     static std::optional<std::string_view> read(PyObject* arg) { return text_arg("key", arg); }
@@ -266,13 +259,12 @@ struct MappingClass {
     }
 };
 
-const std::array<PyMethodDef, 5> own_methods = {{
+const std::array<PyMethodDef, 4> own_methods = {{
     {"pop", fastcall(pop), fastcall_flags, "pop($self, key, default=None)\n--\n\n"},
     {"update", fastcall(update), fastcall_flags, "update($self, other)\n--\n\n"},
     {"setdefault", fastcall(setdefault), fastcall_flags, "setdefault($self, key, default=None)\n--\n\n"},
     {"sort_keys", fastcall(yaml_mapping_sort_keys), fastcall_flags,
      "sort_keys($self, key=None, reverse=False, recursive=False)\n--\n\n"},
-    {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
 }};
 
 }  // namespace

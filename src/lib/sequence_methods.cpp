@@ -247,17 +247,10 @@ PyObject* reverse(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObj
     Py_RETURN_NONE;
 }
 
-PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse_args("YamlSequence.to_dict()", args, nargs, kwnames, {}, 0, nullptr)) return nullptr;
-    PyYamlSequence* s = self_of(self);
-    ReadAccess read(s->guard, type_name);
-    if (!read.ok()) return nullptr;
-    return sequence_to_dict(s->inner).release();
-}
-
 struct SequenceClass {
     using Object = PyYamlSequence;
     static constexpr const char* type_name = "YamlSequence";
+    static constexpr auto to_dict = sequence_to_dict;
     static constexpr auto repr = types::sequence_repr;
     static constexpr const char* selector = "idx";
     static std::optional<long> read(PyObject* arg) { return item_index_arg("idx", arg); }
@@ -271,7 +264,7 @@ struct SequenceClass {
     }
 };
 
-const std::array<PyMethodDef, 8> own_methods = {{
+const std::array<PyMethodDef, 7> own_methods = {{
     {"append", fastcall(append), fastcall_flags, "append($self, value)\n--\n\n"},
     {"insert", fastcall(insert), fastcall_flags, "insert($self, idx, value)\n--\n\n"},
     {"pop", fastcall(pop), fastcall_flags, "pop($self, idx=...)\n--\n\n"},
@@ -279,7 +272,6 @@ const std::array<PyMethodDef, 8> own_methods = {{
     {"extend", fastcall(extend), fastcall_flags, "extend($self, iterable)\n--\n\n"},
     {"reverse", fastcall(reverse), fastcall_flags, "reverse($self)\n--\n\n"},
     {"sort", fastcall(yaml_sequence_sort), fastcall_flags, "sort($self, key=None, reverse=False)\n--\n\n"},
-    {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
 }};
 
 }  // namespace
