@@ -42,15 +42,17 @@ struct Level {
 // YamlMapping and YamlSequence objects that own their tree level; the parent
 // container is filled with the dict- and list-level insertions of the C API.
 struct Objects {
-    static PyRef open(const YamlNode& tree) {
-        return tree.is_mapping() ? new_yaml_mapping(tree.as_mapping()) : new_yaml_sequence(tree.as_sequence());
+    const ClassObjects& classes;
+    PyRef open(const YamlNode& tree) const {
+        return tree.is_mapping() ? new_yaml_mapping(classes, tree.as_mapping())
+                                 : new_yaml_sequence(classes, tree.as_sequence());
     }
     static bool put_element(PyObject* list, std::size_t, PyRef& value) { return PyList_Append(list, value.get()) == 0; }
 };
 
 // Plain dict and list copies, comments dropped.
 struct Plain {
-    static PyRef open(const YamlNode& tree) {
+    PyRef open(const YamlNode& tree) const {
         if (tree.is_mapping())
             return PyRef::steal(_PyDict_NewPresized(static_cast<Py_ssize_t>(tree.as_mapping().size())));
         return PyRef::steal(PyList_New(static_cast<Py_ssize_t>(tree.as_sequence().size())));
@@ -91,9 +93,9 @@ bool fill(Level& level, KeyCache& keys) {
 }
 
 template <class Make>
-bool open(const YamlNode& tree, std::vector<Level>& stack) {
+bool open(const Make& make, const YamlNode& tree, std::vector<Level>& stack) {
     if (!may_open_level(stack.size(), converting)) return false;
-    PyRef obj = Make::open(tree);
+    PyRef obj = make.open(tree);
     if (!obj) return false;
     if (tree.is_mapping()) stack.emplace_back(std::move(obj), tree.as_mapping());
     else stack.emplace_back(std::move(obj), tree.as_sequence());
@@ -104,15 +106,15 @@ bool open(const YamlNode& tree, std::vector<Level>& stack) {
 // a stack of its own: each container is made before its contents and filled in
 // document order.
 template <class Make>
-PyRef convert_collection(const YamlNode& root, KeyCache& keys) {
+PyRef convert_collection(const Make& make, const YamlNode& root, KeyCache& keys) {
     std::vector<Level> stack;
     stack.reserve(16);
-    if (!open<Make>(root, stack)) return PyRef();
+    if (!open(make, root, stack)) return PyRef();
     for (;;) {
         Level& top = stack.back();
         if (!fill<Make>(top, keys)) return PyRef();
         if (top.next < top.size) {
-            if (!open<Make>(top.child(), stack)) return PyRef();
+            if (!open(make, top.child(), stack)) return PyRef();
             continue;
         }
         PyRef done = std::move(top.obj);
@@ -123,11 +125,11 @@ PyRef convert_collection(const YamlNode& root, KeyCache& keys) {
 }
 
 template <class Make>
-PyRef convert_node(const YamlNode& node, KeyCache& keys) {
+PyRef convert_node(const Make& make, const YamlNode& node, KeyCache& keys) {
     using Kind = YamlNode::Kind;
     switch (node.kind()) {
         case Kind::Mapping:
-        case Kind::Sequence: return convert_collection<Make>(node, keys);
+        case Kind::Sequence: return convert_collection(make, node, keys);
         case Kind::Scalar: return scalar_to_py(node.as_scalar());
         case Kind::Null: break;
     }
@@ -148,47 +150,47 @@ PyRef scalar_to_py(const types::ScalarValue& value) {
     return PyRef::borrow(Py_None);
 }
 
-PyRef node_to_py(const types::YamlNode& node) {
+PyRef node_to_py(const ClassObjects& classes, const types::YamlNode& node) {
     KeyCache keys;
-    return convert_node<Objects>(node, keys);
+    return convert_node(Objects{classes}, node, keys);
 }
 
-PyRef node_to_doc(types::YamlNode node) {
+PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node) {
     KeyCache keys;
-    return node_to_doc(std::move(node), keys);
+    return node_to_doc(classes, std::move(node), keys);
 }
 
-PyRef node_to_doc(types::YamlNode node, convert_detail::KeyCache& keys) {
+PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node, convert_detail::KeyCache& keys) {
     // A loaded document is kept as long as its objects live: drop the slack the
     // reader's growth left, before the levels come to be shared with those objects.
     types::trim_capacity(node);
-    if (node.is_mapping() || node.is_sequence()) return convert_collection<Objects>(node, keys);
-    return new_yaml_scalar(std::move(node));
+    if (node.is_mapping() || node.is_sequence()) return convert_collection(Objects{classes}, node, keys);
+    return new_yaml_scalar(classes, std::move(node));
 }
 
-PyRef mapping_to_py_obj(types::YamlMapping map) {
+PyRef mapping_to_py_obj(const ClassObjects& classes, types::YamlMapping map) {
     KeyCache keys;
-    return convert_collection<Objects>(YamlNode(std::move(map)), keys);
+    return convert_collection(Objects{classes}, YamlNode(std::move(map)), keys);
 }
 
-PyRef sequence_to_py_obj(types::ItemArray items) {
+PyRef sequence_to_py_obj(const ClassObjects& classes, types::ItemArray items) {
     KeyCache keys;
-    return convert_collection<Objects>(YamlNode(std::move(items)), keys);
+    return convert_collection(Objects{classes}, YamlNode(std::move(items)), keys);
 }
 
 PyRef node_to_dict(const types::YamlNode& node) {
     KeyCache keys;
-    return convert_node<Plain>(node, keys);
+    return convert_node(Plain{}, node, keys);
 }
 
 PyRef mapping_to_dict(const types::YamlMapping& map) {
     KeyCache keys;
-    return convert_collection<Plain>(YamlNode(map), keys);
+    return convert_collection(Plain{}, YamlNode(map), keys);
 }
 
 PyRef sequence_to_dict(const types::ItemArray& items) {
     KeyCache keys;
-    return convert_collection<Plain>(YamlNode(items), keys);
+    return convert_collection(Plain{}, YamlNode(items), keys);
 }
 
 }  // namespace plovarn

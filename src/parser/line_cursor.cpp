@@ -3,7 +3,7 @@
 #include "parser/line_bytes.h"
 #include "parser/line_reader.h"
 #include "scanner/char_classes.h"
-#include "scanner/utf8_input.h"
+#include "types/utf8.h"
 
 namespace plovarn::parser {
 
@@ -39,11 +39,10 @@ const char* LineReader::find_line_end(const char* p, bool comment) const {
             continue;
         }
         if (c < 0x80) return nullptr;
-        char32_t value;
-        const unsigned len = scanner::decode_utf8_sequence(reinterpret_cast<const unsigned char*>(p),
-                                                          static_cast<std::size_t>(end_ - p), value);
-        if (len == 0 || value == scanner::chars::byte_order_mark) return nullptr;
-        p += len;
+        const types::Utf8Char ch =
+            types::decode_utf8(reinterpret_cast<const unsigned char*>(p), static_cast<std::size_t>(end_ - p));
+        if (ch.fault != types::Utf8Char::Fault::None || ch.value == scanner::chars::byte_order_mark) return nullptr;
+        p += ch.length;
     }
 }
 

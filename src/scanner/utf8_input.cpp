@@ -1,15 +1,16 @@
 #include "scanner/utf8_input.h"
 
+#include "types/utf8.h"
+
 namespace plovarn::scanner {
 
 char32_t Utf8Input::next_slow() {
     if (*p_ == 0) return stop(Fault::Nul);
-    char32_t value;
-    const unsigned len = decode_utf8_sequence(p_, static_cast<std::size_t>(end_ - p_), value);
-    if (len == 0) return stop(Fault::InvalidUtf8);
-    p_ += len;
+    const types::Utf8Char c = types::decode_utf8(p_, static_cast<std::size_t>(end_ - p_));
+    if (c.fault != types::Utf8Char::Fault::None) return stop(Fault::InvalidUtf8);
+    p_ += c.length;
     ++decoded_;
-    return value;
+    return c.value;
 }
 
 }  // namespace plovarn::scanner

@@ -9,39 +9,6 @@
 
 namespace plovarn::scanner {
 
-// Decodes the character of two to four bytes at `p`, of which `left` are there,
-// into `value` and returns its length; 0 when the bytes are malformed. Strict:
-// overlong forms, surrogates, values above U+10FFFF and a sequence cut short by
-// the end of the text are malformed.
-inline unsigned decode_utf8_sequence(const unsigned char* p, std::size_t left, char32_t& value) {
-    const unsigned b = *p;
-    unsigned len;
-    unsigned lo = 0x80, hi = 0xBF;  // allowed range of the second octet
-    if (b >= 0xC2 && b <= 0xDF) {
-        len = 2;
-        value = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        len = 3;
-        value = b & 0x0F;
-        if (b == 0xE0) lo = 0xA0;
-        if (b == 0xED) hi = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        len = 4;
-        value = b & 0x07;
-        if (b == 0xF0) lo = 0x90;
-        if (b == 0xF4) hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (left < len) return 0;
-    for (unsigned i = 1; i < len; ++i) {
-        const unsigned t = p[i];
-        if (i == 1 ? (t < lo || t > hi) : (t & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (t & 0x3F);
-    }
-    return len;
-}
-
 // Yields U+0000 once the text is exhausted, and forever after. Text that cannot
 // stand in a document (a malformed UTF-8 sequence or a NUL byte) ends the
 // usable input in the same way; the fault and its character index are kept so
