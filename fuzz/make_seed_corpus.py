@@ -3,7 +3,9 @@
 into documents too, so that small seeds exist) and the YAML snippets written in
 the project's own tests.
 
-    python3 fuzz/make_seed_corpus.py OUT_DIR
+    python3 fuzz/make_seed_corpus.py OUT_DIR [--snippets-only]
+
+With --snippets-only, only the texts of the tests are written.
 """
 
 import ast
@@ -69,12 +71,15 @@ def corpus_files():
 
 
 def main() -> int:
-    if len(sys.argv) != 2:
+    args = sys.argv[1:]
+    snippets_only = "--snippets-only" in args
+    args = [a for a in args if a != "--snippets-only"]
+    if len(args) != 1:
         print(__doc__, file=sys.stderr)
         return 2
-    out = pathlib.Path(sys.argv[1])
+    out = pathlib.Path(args[0])
     out.mkdir(parents=True, exist_ok=True)
-    seeds = list(corpus_files())
+    seeds = [] if snippets_only else list(corpus_files())
     for p in sorted((ROOT / "tests" / "python").glob("*.py")):
         seeds.extend(python_snippets(p))
     for p in sorted((ROOT / "tests" / "cpp").glob("*.cpp")):

@@ -25,7 +25,7 @@ cmake --build "$build" -j2
 rm -rf "$build/seeds" && python3 fuzz/make_seed_corpus.py "$build/seeds"
 
 status=0
-for target in parse_fuzz roundtrip_fuzz emit_string_fuzz; do
+for target in parse_fuzz roundtrip_fuzz emit_string_fuzz line_reader_fuzz; do
     work="$build/work-$target" && rm -rf "$work" && mkdir -p "$work" "$build/artifacts"
     echo "== $target: ${seconds}s"
     if ! "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \

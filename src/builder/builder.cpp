@@ -23,7 +23,7 @@ types::SourceStyle source_style(ScalarStyle style) {
 }
 
 // The anchor and tag written in front of a node.
-types::NodeProps node_props(const std::string& anchor, const std::optional<parser::Tag>& tag) {
+types::NodeProps node_props(std::string_view anchor, const parser::Tag* tag) {
     types::NodeProps props;
     if (!anchor.empty()) props.anchor = anchor;
     if (tag) props.tag = tag->written;
@@ -33,9 +33,8 @@ types::NodeProps node_props(const std::string& anchor, const std::optional<parse
 // The value with the style it was written in, its anchor and tag; a plain null,
 // boolean or number that the writer would spell otherwise (`0600`, `yes`, `~`)
 // keeps its text.
-types::ScalarValue scalar_value(parser::event::Scalar&& scalar) {
-    const std::string& text = scalar.value;
-    const ScalarStyle style = scalar.style;
+types::ScalarValue scalar_value(std::string_view text, ScalarStyle style, std::string_view anchor,
+                                const parser::Tag* tag) {
     types::ScalarValue value;
     bool keeps_spelling = false;
     if (style == ScalarStyle::Plain) {
@@ -52,8 +51,8 @@ types::ScalarValue scalar_value(parser::event::Scalar&& scalar) {
     }
     value.set_style(source_style(style));
     // Most scalars carry none of these; they pay nothing for them.
-    if (keeps_spelling || !scalar.anchor.empty() || scalar.tag) {
-        types::NodeProps props = node_props(scalar.anchor, scalar.tag);
+    if (keeps_spelling || !anchor.empty() || tag) {
+        types::NodeProps props = node_props(anchor, tag);
         if (keeps_spelling) props.spelling = text;
         value.set_props(std::move(props));
     }
@@ -69,26 +68,11 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
             if constexpr (std::is_same_v<E, parser::event::Alias>) {
                 apply_alias(ev.name, line);
             } else if constexpr (std::is_same_v<E, parser::event::Scalar>) {
-                apply_scalar(std::move(ev), line);
-            } else if constexpr (std::is_same_v<E, parser::event::SequenceStart> ||
-                                 std::is_same_v<E, parser::event::MappingStart>) {
-                // Comment lines above a collection that is a sequence item belong to
-                // that item; above a mapping value they wait for its first entry.
-                if (!frames_.empty())
-                    if (auto* seq = std::get_if<SequenceFrame>(&frames_.back()))
-                        seq->comment_before = take_before(line);
-                if constexpr (std::is_same_v<E, parser::event::SequenceStart>)
-                    frames_.emplace_back(std::in_place_type<SequenceFrame>);
-                else
-                    frames_.emplace_back(std::in_place_type<MappingFrame>);
-                if (!ev.anchor.empty() || ev.tag) {
-                    std::visit(
-                        [&](auto& frame) {
-                            if (!ev.anchor.empty()) frame.anchor = ev.anchor;
-                            if (ev.tag) frame.tag = ev.tag->written;
-                        },
-                        frames_.back());
-                }
+                apply_scalar(ev.value, ev.style, ev.anchor, ev.tag.get(), line);
+            } else if constexpr (std::is_same_v<E, parser::event::SequenceStart>) {
+                open_frame(false, line, ev.anchor, ev.tag.get());
+            } else if constexpr (std::is_same_v<E, parser::event::MappingStart>) {
+                open_frame(true, line, ev.anchor, ev.tag.get());
             } else if constexpr (std::is_same_v<E, parser::event::SequenceEnd>) {
                 close_sequence(line);
             } else if constexpr (std::is_same_v<E, parser::event::MappingEnd>) {
@@ -100,6 +84,37 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
             // pushed, and comments between documents wait for the next one.
         },
         std::move(event));
+}
+
+void Builder::apply_plain(const parser::PlainEvent& event) {
+    using parser::EventKind;
+    switch (event.kind) {
+        case EventKind::Scalar: apply_scalar(event.text, event.style, {}, nullptr, event.line); break;
+        case EventKind::SequenceStart: open_frame(false, event.line, {}, nullptr); break;
+        case EventKind::MappingStart: open_frame(true, event.line, {}, nullptr); break;
+        case EventKind::SequenceEnd: close_sequence(event.line); break;
+        case EventKind::MappingEnd: close_mapping(event.line); break;
+        case EventKind::StreamEnd: keep_trailing_comments(); break;
+        case EventKind::StreamStart:
+        case EventKind::DocumentStart:
+        case EventKind::DocumentEnd: break;
+    }
+}
+
+void Builder::open_frame(bool mapping, std::uint64_t line, std::string_view anchor, const parser::Tag* tag) {
+    // Comment lines above a collection that is a sequence item belong to that
+    // item; above a mapping value they wait for its first entry.
+    if (!frames_.empty())
+        if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) seq->comment_before = take_before(line);
+    Frame& frame = mapping ? frames_.emplace_back(std::in_place_type<MappingFrame>)
+                           : frames_.emplace_back(std::in_place_type<SequenceFrame>);
+    if (!anchor.empty() || tag)
+        std::visit(
+            [&](auto& f) {
+                if (!anchor.empty()) f.anchor = anchor;
+                if (tag) f.tag = tag->written;
+            },
+            frame);
 }
 
 void Builder::close_sequence(std::uint64_t line) {
@@ -134,14 +149,15 @@ void Builder::close_mapping(std::uint64_t line) {
     push_node(std::move(node));
 }
 
-void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
+void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string_view anchor, const parser::Tag* tag,
+                           std::uint64_t line) {
     // An empty plain scalar (`key:` or `-` with nothing after it) is placed at the
     // token after it, often on a later line: a comment on that line does not stand
     // behind it. For a value, the key's line stays the one to match.
-    if (!scalar.value.empty() || scalar.style != ScalarStyle::Plain) last_line_ = line;
+    if (!text.empty() || style != ScalarStyle::Plain) last_line_ = line;
     if (frames_.empty()) {
         // A scalar document has no entry: its root keeps the comment lines above it.
-        types::YamlNode root(scalar_value(std::move(scalar)));
+        types::YamlNode root(scalar_value(text, style, anchor, tag));
         if (types::OptText above = take_before(line))
             set_root_comment(root, &types::NodeProps::comment_before, std::move(above));
         documents_.push_back(std::move(root));
@@ -150,19 +166,19 @@ void Builder::apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line) {
     Frame& top = frames_.back();
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
         types::OptText above = take_for_child(line);
-        seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode(scalar_value(std::move(scalar)))});
+        seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode(scalar_value(text, style, anchor, tag))});
         return;
     }
     auto& map = std::get<MappingFrame>(top);
     if (!map.key) {
         types::OptText above = take_for_child(line);
         // A key is kept as written (after quote and escape processing), never resolved.
-        map.key = types::KeyText(scalar.value, source_style(scalar.style));
+        map.key = types::KeyText(text, source_style(style));
         map.comment_before = std::move(above);
         map.comment_inline.reset();
         return;
     }
-    insert_entry(map, types::YamlNode(scalar_value(std::move(scalar))));
+    insert_entry(map, types::YamlNode(scalar_value(text, style, anchor, tag)));
 }
 
 [[gnu::always_inline]] inline void Builder::insert_entry(MappingFrame& map, types::YamlNode node) {

@@ -6,38 +6,49 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "builder/frame.h"
 #include "parser/event.h"
+#include "parser/event_sink.h"
 #include "types/node.h"
 #include "types/opt_text.h"
 
 namespace plovarn::builder {
 
-class Builder {
+class Builder final : public parser::EventSink {
 public:
-    // Applies one event; `line` is the line of its marker and `comments` are those
-    // the parser pulled past while producing it, left empty afterwards. Their
-    // texts need to live only for the call.
+    // Applies one event of the parser; `line` is the line of its marker and
+    // `comments` are those the parser pulled past while producing it, left empty
+    // afterwards. Their texts must live as long as the builder: they are views
+    // into the text being read.
     void apply(parser::Event&& event, std::uint64_t line, std::vector<parser::Comment>& comments);
+    // The same for an event without anchor and tag, from either reader.
+    void event(const parser::PlainEvent& event, std::span<const parser::Comment> comments) override;
     // The finished document roots, in stream order.
     std::vector<types::YamlNode> take_documents() { return std::move(documents_); }
 
 private:
-    // A comment waiting for the next key or item: its line and where its text
-    // stands in `pending_text_`.
+    // A comment waiting for the next key or item.
     struct PendingComment {
         std::uint64_t line;
-        std::size_t begin, end;
+        std::string_view text;
     };
 
+    // Places the comments that come with an event around applying it.
+    template <class Apply>
+    void with_comments(bool scalar, bool alias, bool closing, std::uint64_t line, std::span<const parser::Comment> comments,
+                       Apply&& apply);
     void apply_event(parser::Event&& event, std::uint64_t line);
-    void distribute(parser::Comment* first, parser::Comment* last);
-    void apply_scalar(parser::event::Scalar&& scalar, std::uint64_t line);
+    void apply_plain(const parser::PlainEvent& event);
+    void distribute(const parser::Comment* first, const parser::Comment* last);
+    void apply_scalar(std::string_view text, scanner::ScalarStyle style, std::string_view anchor, const parser::Tag* tag,
+                      std::uint64_t line);
     void apply_alias(std::string_view name, std::uint64_t line);
+    void open_frame(bool mapping, std::uint64_t line, std::string_view anchor, const parser::Tag* tag);
     void push_node(types::YamlNode node);
     // Stores the frame's key with its comments and `node` as an entry.
     void insert_entry(MappingFrame& map, types::YamlNode node);
@@ -85,9 +96,6 @@ private:
     std::vector<Frame> frames_;
     std::vector<types::YamlNode> documents_;
     std::vector<PendingComment> pending_;
-    // The texts of `pending_` in order, each after a "\n" but the first, so that a
-    // block of comment lines is already joined.
-    std::string pending_text_;
     // `last_written` of the mapping frame that became the latest document root.
     std::size_t root_last_written_ = 0;
 };

@@ -43,7 +43,9 @@ types::OptText& inline_slot(types::ItemArray& items) { return inline_slot(items.
 
 }  // namespace
 
-void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parser::Comment>& comments) {
+template <class Apply>
+void Builder::with_comments(bool scalar, bool alias, bool closing, std::uint64_t line,
+                            std::span<const parser::Comment> comments, Apply&& apply) {
     // A quoted or block scalar's token is queued only after the scanner has passed
     // the rest of its line and the comment lines below it, so those comments come
     // with the scalar's own event although they follow it. They are placed after
@@ -53,17 +55,14 @@ void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parse
     // Likewise a comment behind the closing bracket of an empty flow collection
     // (`- []  # note`) has no item inside to go to: it belongs to the item or entry
     // the collection becomes, or, for a document root (`[]  # note`), to the root.
-    parser::Comment* first = comments.data();
-    parser::Comment* last = first + comments.size();
-    parser::Comment* after = last;
-    const bool scalar = std::holds_alternative<parser::event::Scalar>(event);
+    const parser::Comment* first = comments.data();
+    const parser::Comment* last = first + comments.size();
+    const parser::Comment* after = last;
     bool split = scalar, closes_empty = false, settles_root = false;
     if (frames_.empty()) {
         // A scalar document root: comments pulled before it may follow it.
-        settles_root = scalar || std::holds_alternative<parser::event::Alias>(event);
-    } else if ((std::holds_alternative<parser::event::SequenceEnd>(event) ||
-                std::holds_alternative<parser::event::MappingEnd>(event)) &&
-               top_frame_is_empty()) {
+        settles_root = scalar || alias;
+    } else if (closing && top_frame_is_empty()) {
         // So may the comments of an empty collection that becomes a root.
         if (frames_.size() == 1) split = settles_root = true;
         else split = closes_empty = top_frame_becomes_child();
@@ -73,13 +72,32 @@ void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parse
         while (after != last && after->mark.line < line) ++after;
     }
     distribute(first, after);
-    apply_event(std::move(event), line);
+    apply();
     if (closes_empty)
-        for (parser::Comment* c = after; c != last; ++c) attach_to_last_child(c->text);
+        for (const parser::Comment* c = after; c != last; ++c) attach_to_last_child(c->text);
     else
         distribute(after, last);
     if (settles_root) settle_pending();
+}
+
+void Builder::apply(parser::Event&& event, std::uint64_t line, std::vector<parser::Comment>& comments) {
+    const bool scalar = std::holds_alternative<parser::event::Scalar>(event);
+    const bool alias = std::holds_alternative<parser::event::Alias>(event);
+    const bool closing = std::holds_alternative<parser::event::SequenceEnd>(event) ||
+                         std::holds_alternative<parser::event::MappingEnd>(event);
+    with_comments(scalar, alias, closing, line, comments, [&] { apply_event(std::move(event), line); });
     comments.clear();
+}
+
+void Builder::event(const parser::PlainEvent& event, std::span<const parser::Comment> comments) {
+    using parser::EventKind;
+    if (comments.empty() && pending_.empty()) {
+        // Most events come without comments and none wait: nothing to place.
+        apply_plain(event);
+        return;
+    }
+    const bool closing = event.kind == EventKind::SequenceEnd || event.kind == EventKind::MappingEnd;
+    with_comments(event.kind == EventKind::Scalar, false, closing, event.line, comments, [&] { apply_plain(event); });
 }
 
 bool Builder::top_frame_is_empty() const {
@@ -156,15 +174,12 @@ void Builder::attach_to_last_child(std::string_view text) {
     set_inline(map.map.entry_mut(map.last_written), text);
 }
 
-void Builder::distribute(parser::Comment* first, parser::Comment* last) {
-    for (parser::Comment* c = first; c != last; ++c) {
+void Builder::distribute(const parser::Comment* first, const parser::Comment* last) {
+    for (const parser::Comment* c = first; c != last; ++c) {
         if (last_line_ && *last_line_ == c->mark.line) {
             attach_inline(c->text);
         } else {
-            if (!pending_.empty()) pending_text_ += '\n';
-            const std::size_t begin = pending_text_.size();
-            pending_text_ += c->text;
-            pending_.push_back(PendingComment{c->mark.line, begin, pending_text_.size()});
+            pending_.push_back(PendingComment{c->mark.line, c->text});
         }
     }
 }
@@ -227,59 +242,35 @@ void Builder::set_inline(EntryOrItem& at, std::string_view text) {
 
 types::OptText Builder::take_before(std::uint64_t line) {
     // Comments arrive in input order, so those above `line` are usually all of
-    // them, or the first ones: a prefix of the joined text.
+    // them.
     std::size_t kept = 0;
     while (kept < pending_.size() && pending_[kept].line < line) ++kept;
-    bool prefix = true;
-    for (std::size_t i = kept; i < pending_.size() && prefix; ++i) prefix = pending_[i].line >= line;
     types::OptText out;
-    if (prefix) {
-        if (kept > 0) out = types::OptText(std::string_view(pending_text_).substr(0, pending_[kept - 1].end));
-    } else {
-        std::string joined;
-        bool first = true;
-        for (const PendingComment& p : pending_) {
-            if (p.line >= line) continue;
-            if (!first) joined += '\n';
-            joined.append(pending_text_, p.begin, p.end - p.begin);
-            first = false;
-        }
-        if (!first) out = types::OptText(std::string_view(joined));
-    }
     if (kept == pending_.size()) {
+        if (kept > 0) out = types::OptText::joined(pending_, '\n', [](const PendingComment& p) { return p.text; });
         pending_.clear();
-        pending_text_.clear();
         return out;
     }
     // Comments on or below `line` were pulled before the event they follow (a
     // comment behind a document's quoted or block scalar comes before the scalar
     // itself); they wait for what comes after it.
-    std::vector<PendingComment> rest;
-    std::string rest_text;
-    for (const PendingComment& p : pending_) {
-        if (p.line < line) continue;
-        if (!rest.empty()) rest_text += '\n';
-        const std::size_t begin = rest_text.size();
-        rest_text.append(pending_text_, p.begin, p.end - p.begin);
-        rest.push_back(PendingComment{p.line, begin, rest_text.size()});
-    }
+    std::vector<PendingComment> above, rest;
+    for (const PendingComment& p : pending_) (p.line < line ? above : rest).push_back(p);
+    if (!above.empty()) out = types::OptText::joined(above, '\n', [](const PendingComment& p) { return p.text; });
     pending_ = std::move(rest);
-    pending_text_ = std::move(rest_text);
     return out;
 }
 
 void Builder::settle_pending() {
     if (pending_.empty()) return;
-    const std::string texts = std::move(pending_text_);
     const std::vector<PendingComment> waiting = std::move(pending_);
     pending_.clear();
-    pending_text_.clear();
     std::vector<parser::Comment> comments;
     comments.reserve(waiting.size());
     for (const PendingComment& p : waiting) {
         parser::Comment c;
         c.mark.line = p.line;
-        c.text = std::string_view(texts).substr(p.begin, p.end - p.begin);
+        c.text = p.text;
         comments.push_back(c);
     }
     distribute(comments.data(), comments.data() + comments.size());

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "emitter/scalar_text.h"
+#include "types/other_readers.h"
 #include "types/scalar_value.h"
 
 namespace plovarn::emitter {
@@ -28,13 +29,14 @@ bool is_indicator_start(char c) {
     }
 }
 
-// Resolution yields something other than a string only for texts that start like
-// a number, a tilde or one of the short boolean and null words; every other text
-// skips the resolver and the copy it makes.
+// Resolution, here or in another reader, yields something other than a string
+// only for texts that start like a number, a timestamp, a tilde or one of the
+// short boolean and null words; every other text skips the resolvers and the copy
+// that this one makes.
 bool may_resolve_to_non_string(std::string_view s) {
     const char c = s[0];
     if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == '~') return true;
-    if (s.size() < 2 || s.size() > 5) return false;
+    if (s.size() > 5) return false;
     switch (c) {
         case 'o': case 'O': case 'n': case 'N': case 'y': case 'Y':
         case 't': case 'T': case 'f': case 'F':
@@ -47,7 +49,7 @@ bool may_resolve_to_non_string(std::string_view s) {
 // Bytes that need a closer look inside a string.
 constexpr auto notable_bytes = [] {
     std::array<bool, 256> t{};
-    for (unsigned char c : {'\n', '\r', '\0', ':', '#'}) t[c] = true;
+    for (unsigned char c : {'\n', '\r', '\0', ':', '#', '\t'}) t[c] = true;
     return t;
 }();
 
@@ -74,6 +76,8 @@ bool plain_fits(std::string_view s, Position where, bool read_plain) {
     }
     if (where == Position::LineStart && (s.starts_with("...") || s.starts_with("---")) && (n == 3 || is_blank(s[3])))
         return false;
+    // A byte order mark that opens the text is not content to the reader.
+    if (where == Position::LineStart && s.starts_with("\xEF\xBB\xBF")) return false;
     return true;
 }
 
@@ -87,6 +91,16 @@ bool resolves_to_non_string(std::string_view s) {
     return may_resolve_to_non_string(s) && !types::ScalarValue::from_str(s).is_str();
 }
 
+// What the program sets is quoted also where only other readers would not read a
+// string (YAML 1.1 and 1.2 core readers: y, 12:30, 1_000, 2024-01-01), and where
+// YAML 1.1 readers (PyYAML) would end a plain scalar at a tab, so that it reads
+// the same everywhere.
+bool plain_for_every_reader(std::string_view s) {
+    if (s.find('\t') != std::string_view::npos) return false;
+    return !may_resolve_to_non_string(s) ||
+           (!types::other_readers_resolve_non_string(s) && types::ScalarValue::from_str(s).is_str());
+}
+
 StringForm form_of(std::string_view s, Position where, types::SourceStyle style, bool key) {
     using types::SourceStyle;
     const bool read_plain = style == SourceStyle::Plain;
@@ -98,7 +112,7 @@ StringForm form_of(std::string_view s, Position where, types::SourceStyle style,
         if (read_plain && (key || !resolves_to_non_string(s))) return StringForm::Plain;
         if (style == SourceStyle::SingleQuoted) return StringForm::SingleQuoted;
         if (style == SourceStyle::DoubleQuoted) return StringForm::DoubleQuoted;
-        if (!read_plain && plain_fits(s, where, false) && !resolves_to_non_string(s)) return StringForm::Plain;
+        if (!read_plain && plain_fits(s, where, false) && plain_for_every_reader(s)) return StringForm::Plain;
         return StringForm::SingleQuoted;
     }
     // Line breaks and U+0000 cannot survive any single-line form but the escaped one.

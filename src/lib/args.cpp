@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "lib/numpy_bool.h"
+#include "lib/py_ref.h"
+#include "lib/saved_exception.h"
+
 namespace plovarn {
 namespace {
 
@@ -28,6 +32,23 @@ bool too_many_positional(const char* function, std::size_t total, std::size_t re
                      required, total, given, verb);
     }
     return false;
+}
+
+std::optional<std::string_view> utf8_of(PyObject* obj) {
+    Py_ssize_t size = 0;
+    const char* data = PyUnicode_AsUTF8AndSize(obj, &size);
+    if (data == nullptr) return std::nullopt;
+    return std::string_view(data, static_cast<std::size_t>(size));
+}
+
+// Gives the TypeError of a failed index conversion the prefix "argument '<name>': ";
+// any other exception stays as it is.
+void prefix_type_error(const char* name) {
+    if (!PyErr_ExceptionMatches(PyExc_TypeError)) return;
+    SavedException error = SavedException::take();
+    PyRef message = PyRef::steal(PyObject_Str(error.value()));
+    if (!message) return;
+    PyErr_Format(PyExc_TypeError, "argument '%s': %U", name, message.get());
 }
 
 }  // namespace
@@ -82,6 +103,68 @@ bool argument_type_error(const char* name, PyObject* value, const char* expected
                      Py_TYPE(value)->tp_name, expected);
     }
     return false;
+}
+
+bool parse_no_args(const char* function, PyObject* args, PyObject* kwds) {
+    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
+    if (nargs > 0) return too_many_positional(function, 0, 0, nargs);
+    if (kwds != nullptr && PyDict_GET_SIZE(kwds) > 0) {
+        Py_ssize_t pos = 0;
+        PyObject* key = nullptr;
+        PyObject* value = nullptr;
+        PyDict_Next(kwds, &pos, &key, &value);
+        PyErr_Format(PyExc_TypeError, "%s got an unexpected keyword argument '%S'", function, key);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string_view> text_arg(const char* name, PyObject* obj) {
+    if (!PyUnicode_Check(obj)) {
+        argument_type_error(name, obj, "str");
+        return std::nullopt;
+    }
+    return utf8_of(obj);
+}
+
+std::optional<std::string_view> text_value(PyObject* obj) {
+    if (!PyUnicode_Check(obj)) {
+        PyErr_Format(PyExc_TypeError, "'%s' object is not an instance of 'str'", Py_TYPE(obj)->tp_name);
+        return std::nullopt;
+    }
+    return utf8_of(obj);
+}
+
+static_assert(sizeof(long) >= sizeof(Py_ssize_t));
+
+std::optional<long> index_arg(const char* name, PyObject* obj) {
+    PyRef number = PyRef::steal(PyNumber_Index(obj));
+    if (!number) {
+        prefix_type_error(name);
+        return std::nullopt;
+    }
+    const Py_ssize_t value = PyLong_AsSsize_t(number.get());
+    if (value == -1 && PyErr_Occurred()) return std::nullopt;
+    return static_cast<long>(value);
+}
+
+std::optional<long> item_index_arg(const char* name, PyObject* obj) {
+    const Py_ssize_t value = PyNumber_AsSsize_t(obj, PyExc_IndexError);
+    if (value != -1 || !PyErr_Occurred()) return static_cast<long>(value);
+    prefix_type_error(name);
+    return std::nullopt;
+}
+
+std::optional<bool> flag_arg(const char* name, PyObject* obj) {
+    if (obj == nullptr) return false;
+    if (PyBool_Check(obj)) return obj == Py_True;
+    if (is_numpy_bool(obj)) {
+        int truth = PyObject_IsTrue(obj);
+        if (truth < 0) return std::nullopt;
+        return truth == 1;
+    }
+    argument_type_error(name, obj, "bool");
+    return std::nullopt;
 }
 
 }  // namespace plovarn

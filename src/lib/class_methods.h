@@ -8,16 +8,16 @@
 
 namespace plovarn {
 
-extern PyMethodDef yaml_mapping_methods[];
+PyMethodDef* yaml_mapping_methods();
 PyObject* yaml_mapping_repr(PyObject* self);
 int yaml_mapping_ass_subscript(PyObject* self, PyObject* key, PyObject* value);
 
-extern PyMethodDef yaml_sequence_methods[];
+PyMethodDef* yaml_sequence_methods();
 PyObject* yaml_sequence_repr(PyObject* self);
 int yaml_sequence_ass_subscript(PyObject* self, PyObject* key, PyObject* value);
 
-extern PyMethodDef yaml_scalar_methods[];
-extern PyGetSetDef yaml_scalar_getset[];
+PyMethodDef* yaml_scalar_methods();
+PyGetSetDef* yaml_scalar_getset();
 PyObject* yaml_scalar_repr(PyObject* self);
 PyObject* yaml_scalar_richcompare(PyObject* self, PyObject* other, int op);
 

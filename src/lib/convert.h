@@ -2,10 +2,13 @@
 
 // Conversion between the native document tree and Python objects. Every function
 // returning PyRef returns an empty one with a Python exception set on failure;
-// the std::optional ones return nullopt with an exception set.
+// the std::optional ones return nullopt with an exception set. Those that make
+// YamlMapping, YamlSequence or YamlScalar objects take the class objects of the
+// module that the calling function or method belongs to.
 
 #include <optional>
 
+#include "lib/module_state.h"
 #include "lib/py_ref.h"
 #include "types/node.h"
 
@@ -16,20 +19,20 @@ class KeyCache;
 }
 
 // Document root to YamlMapping / YamlSequence / YamlScalar; takes the tree over.
-PyRef node_to_doc(types::YamlNode node);
+PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node);
 // The same, sharing key objects with the other documents of one load.
-PyRef node_to_doc(types::YamlNode node, convert_detail::KeyCache& keys);
+PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node, convert_detail::KeyCache& keys);
 // Node to the Python value stored in a parent container (collections become
 // YamlMapping / YamlSequence with their own inner).
-PyRef node_to_py(const types::YamlNode& node);
+PyRef node_to_py(const ClassObjects& classes, const types::YamlNode& node);
 PyRef scalar_to_py(const types::ScalarValue& value);
 // Plain dict / list / scalar copies, comments dropped.
 PyRef node_to_dict(const types::YamlNode& node);
 PyRef mapping_to_dict(const types::YamlMapping& map);
 PyRef sequence_to_dict(const types::ItemArray& items);
 // New container objects whose inner is the given tree, parent filled from it.
-PyRef mapping_to_py_obj(types::YamlMapping map);
-PyRef sequence_to_py_obj(types::ItemArray items);
+PyRef mapping_to_py_obj(const ClassObjects& classes, types::YamlMapping map);
+PyRef sequence_to_py_obj(const ClassObjects& classes, types::ItemArray items);
 // Any supported Python value to a node for storing.
 std::optional<types::YamlNode> py_to_node(PyObject* obj);
 // A document object to a node for output.

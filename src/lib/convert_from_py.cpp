@@ -15,7 +15,7 @@
 namespace plovarn {
 namespace {
 
-using convert_detail::NestingLevel;
+using convert_detail::may_open_level;
 using types::ScalarValue;
 using types::YamlNode;
 
@@ -148,10 +148,8 @@ Scalar integer_from_py(PyObject* obj, std::optional<YamlNode>& out) {
     }
 }
 
-std::optional<YamlNode> py_to_node_at(PyObject* obj, std::size_t depth);
-
 // Stores one converted entry; out of line so that its temporaries stay off the
-// frames of the recursion.
+// walk's loop.
 [[gnu::noinline]] bool insert_entry(types::YamlMapping& map, PyObject* key, YamlNode& node) {
     auto text = utf8_of(key);
     if (!text) return false;
@@ -159,63 +157,138 @@ std::optional<YamlNode> py_to_node_at(PyObject* obj, std::size_t depth);
     return true;
 }
 
-[[gnu::noinline]] std::optional<YamlNode> dict_to_node(PyObject* dict, std::size_t depth) {
-    NestingLevel level(depth, converting);
-    if (!level.ok()) return std::nullopt;
-    types::YamlMapping map;
-    map.reserve(static_cast<std::size_t>(PyDict_GET_SIZE(dict)));
-    Py_ssize_t pos = 0;
-    PyObject* key_raw = nullptr;
-    PyObject* value_raw = nullptr;
-    while (PyDict_Next(dict, &pos, &key_raw, &value_raw)) {
-        // Held while converting: the conversion may run code that changes the dict.
-        PyRef key = PyRef::borrow(key_raw);
-        PyRef value = PyRef::borrow(value_raw);
-        if (!PyUnicode_Check(key.get())) return key_type_error(key.get()), std::nullopt;
-        auto node = py_to_node_at(value.get(), depth + 1);
-        if (!node || !insert_entry(map, key.get(), *node)) return std::nullopt;
-    }
-    return YamlNode(std::move(map));
-}
-
 [[gnu::noinline]] void append_item(types::ItemArray& items, YamlNode& node) {
     items.push_back(types::YamlItem{{}, {}, std::move(node)});
 }
 
-[[gnu::noinline]] std::optional<YamlNode> list_to_node(PyObject* list, std::size_t depth) {
-    NestingLevel level(depth, converting);
-    if (!level.ok()) return std::nullopt;
-    const Py_ssize_t initial = PyList_GET_SIZE(list);
-    types::ItemArray items;
-    items.reserve(static_cast<std::size_t>(initial));
-    for (Py_ssize_t i = 0; i < initial && i < PyList_GET_SIZE(list); ++i) {
-        PyRef item = PyRef::borrow(PyList_GET_ITEM(list, i));
-        auto node = py_to_node_at(item.get(), depth + 1);
-        if (!node) return std::nullopt;
-        append_item(items, *node);
+// What a level being walked stopped at: a nested collection to walk next, its
+// end, or a raised exception.
+enum class Step { Nested, Done, Failed };
+
+// Walks a Python value depth first with the open collections on a stack of its
+// own, so that depth costs heap, not native stack, and the interpreter's
+// recursion limit plays no part. `Level` is one open collection: its `leaf`
+// converts a value that opens no level (NotScalar for one that does), `open`
+// pushes a level for such a value, `fill` converts the level's values in turn
+// until one is nested (which it hands out and holds meanwhile), `take` stores
+// the nested value's node, and `finish` gives the level's node.
+template <class Level>
+std::optional<YamlNode> walk(PyObject* root) {
+    {
+        std::optional<YamlNode> node;
+        switch (Level::leaf(root, node)) {
+            case Scalar::Converted: return node;
+            case Scalar::Failed: return std::nullopt;
+            case Scalar::NotScalar: break;
+        }
     }
-    return YamlNode(std::move(items));
+    std::vector<Level> stack;
+    PyObject* nested = root;
+    for (;;) {
+        if (nested != nullptr) {
+            if (!Level::open(nested, stack)) return std::nullopt;
+            nested = nullptr;
+        }
+        Level& top = stack.back();
+        switch (top.fill(nested)) {
+            case Step::Failed: return std::nullopt;
+            case Step::Nested: continue;
+            case Step::Done: break;
+        }
+        YamlNode done = top.finish();
+        stack.pop_back();
+        if (stack.empty()) return done;
+        if (!stack.back().take(done)) return std::nullopt;
+    }
 }
 
-std::optional<YamlNode> py_to_node_at(PyObject* obj, std::size_t depth) {
-    if (is_yaml_mapping(obj)) return copy_inner_mapping(obj);
-    if (is_yaml_sequence(obj)) return copy_inner_sequence(obj);
-    if (is_yaml_scalar(obj)) return copy_scalar_node(obj);
-    if (PyDict_CheckExact(obj)) return dict_to_node(obj, depth);
-    if (PyList_CheckExact(obj)) return list_to_node(obj, depth);
-    std::optional<YamlNode> node;
-    switch (scalar_from_py(obj, node)) {
-        case Scalar::Converted: return node;
-        case Scalar::Failed: return std::nullopt;
-        case Scalar::NotScalar: break;
-    }
-    if (PyDict_Check(obj)) return dict_to_node(obj, depth);
-    if (PyList_Check(obj)) return list_to_node(obj, depth);
-    cannot_convert(obj);
-    return std::nullopt;
-}
+// A plain dict or list being converted for storing: a new mapping filled in the
+// dict's own order, or a new sequence of the list's items, all without comments.
+class Storing {
+public:
+    Storing(PyObject* dict, types::YamlMapping map) : container_(dict), is_dict_(true), map_(std::move(map)) {}
+    Storing(PyObject* list, types::ItemArray items, Py_ssize_t initial)
+        : container_(list), is_dict_(false), items_(std::move(items)), initial_(initial) {}
 
-std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth);
+    // Document objects, scalars, and the error for what cannot be stored; a
+    // dict or list (exact ones are told first, the cheapest test) opens a level.
+    static Scalar leaf(PyObject* obj, std::optional<YamlNode>& out) {
+        if (PyDict_CheckExact(obj) || PyList_CheckExact(obj)) return Scalar::NotScalar;
+        if (is_yaml_mapping(obj)) return (out = copy_inner_mapping(obj)) ? Scalar::Converted : Scalar::Failed;
+        if (is_yaml_sequence(obj)) return (out = copy_inner_sequence(obj)) ? Scalar::Converted : Scalar::Failed;
+        if (is_yaml_scalar(obj)) return (out = copy_scalar_node(obj)) ? Scalar::Converted : Scalar::Failed;
+        const Scalar scalar = scalar_from_py(obj, out);
+        if (scalar != Scalar::NotScalar || PyDict_Check(obj) || PyList_Check(obj)) return scalar;
+        cannot_convert(obj);
+        return Scalar::Failed;
+    }
+
+    static bool open(PyObject* obj, std::vector<Storing>& stack) {
+        if (!may_open_level(stack.size(), converting)) return false;
+        if (PyDict_Check(obj)) {
+            types::YamlMapping map;
+            map.reserve(static_cast<std::size_t>(PyDict_GET_SIZE(obj)));
+            stack.emplace_back(obj, std::move(map));
+        } else {
+            const Py_ssize_t initial = PyList_GET_SIZE(obj);
+            types::ItemArray items;
+            items.reserve(static_cast<std::size_t>(initial));
+            stack.emplace_back(obj, std::move(items), initial);
+        }
+        return true;
+    }
+
+    Step fill(PyObject*& nested) {
+        for (;;) {
+            if (is_dict_) {
+                PyObject* key = nullptr;
+                PyObject* value = nullptr;
+                if (!PyDict_Next(container_, &pos_, &key, &value)) return Step::Done;
+                // Held while converting: the conversion may run code that changes the dict.
+                key_ = PyRef::borrow(key);
+                value_ = PyRef::borrow(value);
+                if (!PyUnicode_Check(key)) return key_type_error(key), Step::Failed;
+            } else {
+                // Up to the length at the start, and never past the current one.
+                if (pos_ >= initial_ || pos_ >= PyList_GET_SIZE(container_)) return Step::Done;
+                value_ = PyRef::borrow(PyList_GET_ITEM(container_, pos_++));
+            }
+            std::optional<YamlNode> node;
+            switch (leaf(value_.get(), node)) {
+                case Scalar::Converted:
+                    if (!take(*node)) return Step::Failed;
+                    continue;
+                case Scalar::Failed: return Step::Failed;
+                case Scalar::NotScalar: break;
+            }
+            nested = value_.get();
+            return Step::Nested;
+        }
+    }
+
+    bool take(YamlNode& node) {
+        if (is_dict_) {
+            if (!insert_entry(map_, key_.get(), node)) return false;
+            key_.reset();
+        } else {
+            append_item(items_, node);
+        }
+        value_.reset();
+        return true;
+    }
+
+    YamlNode finish() { return is_dict_ ? YamlNode(std::move(map_)) : YamlNode(std::move(items_)); }
+
+private:
+    PyObject* container_;  // held by the level above, or by the caller
+    bool is_dict_;
+    types::YamlMapping map_;
+    types::ItemArray items_;
+    Py_ssize_t initial_ = 0;  // a list's length when the walk began
+    Py_ssize_t pos_ = 0;  // the dict's iteration position, or the next list index
+    PyRef key_;
+    PyRef value_;
+};
 
 // Whether the value would extract to exactly this scalar node. Only exact
 // built-in types are recognised; anything else takes the full conversion.
@@ -287,74 +360,124 @@ std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth);
     return YamlNode(std::move(map));
 }
 
-// Key order, key set and comments from inner; values from the parent dict. The
+// A YamlMapping or YamlSequence being extracted for output: key order, key set,
+// element count and comments from inner, values from the parent container. The
 // result starts as a copy of inner, which shares its storage until a value
-// differs from the stored one, so an unchanged level costs no copy.
-[[gnu::noinline]] std::optional<YamlNode> extract_mapping(PyObject* obj, std::size_t depth) {
-    NestingLevel level(depth, converting);
-    if (!level.ok()) return std::nullopt;
-    PyYamlMapping* self = as_mapping(obj);
-    ReadAccess access(self->guard, "YamlMapping");
-    if (!access.ok()) return std::nullopt;
-    types::YamlMapping out = self->inner;
-    std::vector<std::string> missing;
-    Py_ssize_t pos = 0;
-    std::size_t index = 0;
-    for (const auto& [key, entry] : self->inner) {
-        const std::size_t i = index++;
-        PyRef value;
-        if (!parent_value(obj, key, pos, value)) return std::nullopt;
-        if (!value) {
-            missing.push_back(std::string(key.text()));
-            continue;
+// differs from the stored one, so an unchanged level costs no copy. The object's
+// inner is held for reading, so it stays as it is, while the walk is inside it.
+class Writing {
+public:
+    template <class Inner>
+    Writing(PyObject* obj, ReadAccess access, const Inner& inner)
+        : obj_(obj), access_(std::move(access)), out_(inner) {}
+
+    // Document scalars and plain scalars; a YamlMapping or YamlSequence opens a
+    // level, and anything else cannot be written.
+    static Scalar leaf(PyObject* obj, std::optional<YamlNode>& out) {
+        if (is_yaml_mapping(obj) || is_yaml_sequence(obj)) return Scalar::NotScalar;
+        if (is_yaml_scalar(obj)) return (out = copy_scalar_node(obj)) ? Scalar::Converted : Scalar::Failed;
+        const Scalar scalar = scalar_from_py(obj, out);
+        if (scalar != Scalar::NotScalar) return scalar;
+        PyErr_SetString(PyExc_RuntimeError, "expected YamlMapping, YamlSequence, or YamlScalar");
+        return Scalar::Failed;
+    }
+
+    static bool open(PyObject* obj, std::vector<Writing>& stack) {
+        if (!may_open_level(stack.size(), converting)) return false;
+        if (is_yaml_mapping(obj)) {
+            ReadAccess access(as_mapping(obj)->guard, "YamlMapping");
+            if (!access.ok()) return false;
+            stack.emplace_back(obj, std::move(access), as_mapping(obj)->inner);
+        } else {
+            ReadAccess access(as_sequence(obj)->guard, "YamlSequence");
+            if (!access.ok()) return false;
+            stack.emplace_back(obj, std::move(access), as_sequence(obj)->inner);
         }
-        if (same_scalar(value.get(), entry.node)) continue;
-        auto node = extract_at(value.get(), depth + 1);
-        if (!node) return std::nullopt;
-        replace_node(out, i, *node);
+        return true;
     }
-    return finish_mapping(out, missing);
-}
 
-// Element count and comments from inner; values from the parent list.
-[[gnu::noinline]] std::optional<YamlNode> extract_sequence(PyObject* obj, std::size_t depth) {
-    NestingLevel level(depth, converting);
-    if (!level.ok()) return std::nullopt;
-    PyYamlSequence* self = as_sequence(obj);
-    ReadAccess access(self->guard, "YamlSequence");
-    if (!access.ok()) return std::nullopt;
-    types::ItemArray out = self->inner;
-    const std::size_t count = self->inner.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        PyObject* found = PyList_GetItem(obj, static_cast<Py_ssize_t>(i));
-        if (found == nullptr) return std::nullopt;
-        PyRef value = PyRef::borrow(found);
-        if (same_scalar(value.get(), self->inner[i].node)) continue;
-        auto node = extract_at(value.get(), depth + 1);
-        if (!node) return std::nullopt;
-        out.at_mut(i).node = std::move(*node);
+    // Values equal to their stored scalar keep the stored node. A key that the
+    // parent dict lacks is noted and dropped at the end; a parent list shorter
+    // than inner raises the list's IndexError.
+    Step fill(PyObject*& nested) {
+        if (out_.is_mapping()) {
+            const types::YamlMapping& inner = as_mapping(obj_)->inner;
+            for (; index_ < inner.size(); ++index_) {
+                const auto& [key, entry] = inner.at(index_);
+                PyRef value;
+                if (!parent_value(obj_, key, pos_, value)) return Step::Failed;
+                if (!value) {
+                    missing_.push_back(key);
+                    continue;
+                }
+                if (same_scalar(value.get(), entry.node)) continue;
+                switch (convert(std::move(value), nested)) {
+                    case Scalar::Converted: continue;
+                    case Scalar::Failed: return Step::Failed;
+                    case Scalar::NotScalar: return Step::Nested;
+                }
+            }
+        } else {
+            const types::ItemArray& inner = as_sequence(obj_)->inner;
+            for (; index_ < inner.size(); ++index_) {
+                PyObject* found = PyList_GetItem(obj_, static_cast<Py_ssize_t>(index_));
+                if (found == nullptr) return Step::Failed;
+                PyRef value = PyRef::borrow(found);
+                if (same_scalar(value.get(), inner[index_].node)) continue;
+                switch (convert(std::move(value), nested)) {
+                    case Scalar::Converted: continue;
+                    case Scalar::Failed: return Step::Failed;
+                    case Scalar::NotScalar: return Step::Nested;
+                }
+            }
+        }
+        return Step::Done;
     }
-    return YamlNode(std::move(out));
-}
 
-std::optional<YamlNode> extract_at(PyObject* obj, std::size_t depth) {
-    if (is_yaml_mapping(obj)) return extract_mapping(obj, depth);
-    if (is_yaml_sequence(obj)) return extract_sequence(obj, depth);
-    if (is_yaml_scalar(obj)) return copy_scalar_node(obj);
-    std::optional<YamlNode> node;
-    switch (scalar_from_py(obj, node)) {
-        case Scalar::Converted: return node;
-        case Scalar::Failed: return std::nullopt;
-        case Scalar::NotScalar: break;
+    bool take(YamlNode& node) {
+        put(node);
+        ++index_;
+        value_.reset();
+        return true;
     }
-    PyErr_SetString(PyExc_RuntimeError, "expected YamlMapping, YamlSequence, or YamlScalar");
-    return std::nullopt;
-}
+
+    YamlNode finish() {
+        access_.release();
+        if (out_.is_mapping()) return finish_mapping(out_.as_mapping(), missing_);
+        return std::move(out_);
+    }
+
+private:
+    // A leaf value goes in at once; a nested one is handed out (NotScalar).
+    Scalar convert(PyRef value, PyObject*& nested) {
+        std::optional<YamlNode> node;
+        const Scalar scalar = leaf(value.get(), node);
+        if (scalar == Scalar::Converted) put(*node);
+        if (scalar == Scalar::NotScalar) {
+            value_ = std::move(value);
+            nested = value_.get();
+        }
+        return scalar;
+    }
+
+    void put(YamlNode& node) {
+        if (out_.is_mapping()) replace_node(out_.as_mapping(), index_, node);
+        else out_.as_sequence().at_mut(index_).node = std::move(node);
+    }
+
+    PyObject* obj_;  // held by the level above, or by the caller
+    ReadAccess access_;
+    YamlNode out_;
+    std::size_t index_ = 0;  // the entry or element being looked at
+    Py_ssize_t pos_ = 0;     // the parent dict's position, walked alongside inner
+    std::vector<std::string> missing_;
+    PyRef value_;
+};
 
 }  // namespace
 
-std::optional<YamlNode> py_to_node(PyObject* obj) { return py_to_node_at(obj, 0); }
+std::optional<YamlNode> py_to_node(PyObject* obj) { return walk<Storing>(obj); }
 
-std::optional<YamlNode> extract_yaml_node(PyObject* obj) { return extract_at(obj, 0); }
+std::optional<YamlNode> extract_yaml_node(PyObject* obj) { return walk<Writing>(obj); }
 
 }  // namespace plovarn

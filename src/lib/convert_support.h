@@ -15,29 +15,16 @@
 
 namespace plovarn::convert_detail {
 
-// One level of a recursive conversion. Counts against the interpreter's recursion
-// limit, so that a container holding itself, or nesting deep enough to threaten
-// the native stack, raises RecursionError; `depth` bounds it absolutely, whatever
-// the limit is set to.
-class NestingLevel {
-public:
-    NestingLevel(std::size_t depth, const char* where) {
-        if (depth >= types::max_nesting_depth) {
-            PyErr_Format(PyExc_RecursionError, "maximum YAML nesting depth exceeded%s", where);
-            return;
-        }
-        entered_ = Py_EnterRecursiveCall(where) == 0;
-    }
-    ~NestingLevel() {
-        if (entered_) Py_LeaveRecursiveCall();
-    }
-    NestingLevel(const NestingLevel&) = delete;
-    NestingLevel& operator=(const NestingLevel&) = delete;
-    bool ok() const { return entered_; }
-
-private:
-    bool entered_ = false;
-};
+// The conversions walk trees and Python containers with a stack of their own,
+// not the native one, so the interpreter's recursion limit plays no part: a tree
+// as deep as the reader builds converts whatever the limit is set to. Opening
+// one more level than a tree may hold, which is what a container holding itself
+// comes to, raises RecursionError and returns false.
+inline bool may_open_level(std::size_t depth, const char* where) {
+    if (depth < types::max_nesting_depth) return true;
+    PyErr_Format(PyExc_RecursionError, "maximum YAML nesting depth exceeded%s", where);
+    return false;
+}
 
 inline bool is_ascii(std::string_view s) {
     const char* p = s.data();

@@ -2,6 +2,7 @@
 // the parent containers of YamlMapping and YamlSequence.
 
 #include <utility>
+#include <vector>
 
 #include "lib/convert.h"
 #include "lib/convert_key_cache.h"
@@ -12,93 +13,123 @@ namespace plovarn {
 namespace {
 
 using convert_detail::KeyCache;
-using convert_detail::NestingLevel;
+using convert_detail::may_open_level;
 using convert_detail::str_from_utf8;
+using types::YamlNode;
 
 constexpr const char* converting = " while converting a YAML node";
 
-PyRef node_to_py_at(const types::YamlNode& node, std::size_t depth, KeyCache& keys);
+// One collection being filled: the Python container, a shared copy of the tree
+// level it is filled from (so that nothing that runs meanwhile can pull the level
+// from under the walk), and the position of the next entry or element.
+struct Level {
+    Level(PyRef container, const types::YamlMapping& level)
+        : obj(std::move(container)), map(level), is_mapping(true), size(map.size()) {}
+    Level(PyRef container, const types::ItemArray& level)
+        : obj(std::move(container)), seq(level), items(seq.begin()), size(seq.size()) {}
 
-// Fills the parent dict of a new YamlMapping that already owns its inner. The
-// walk reads a shared copy of the tree, so nothing that runs meanwhile can pull
-// it from under the loop.
-PyRef mapping_to_py_obj_at(types::YamlMapping map, std::size_t depth, KeyCache& keys) {
-    NestingLevel level(depth, converting);
-    if (!level.ok()) return PyRef();
-    const types::YamlMapping entries = map;
-    PyRef obj = new_yaml_mapping(std::move(map));
-    if (!obj) return PyRef();
-    for (const auto& [key, entry] : entries) {
-        PyRef value = node_to_py_at(entry.node, depth + 1, keys);
-        if (!value) return PyRef();
-        PyRef key_obj = keys.get(key);
-        if (!key_obj) return PyRef();
-        if (PyDict_SetItem(obj.get(), key_obj.get(), value.get()) < 0) return PyRef();
+    const YamlNode& child() const { return is_mapping ? map.at(next).second.node : items[next].node; }
+
+    PyRef obj;
+    types::YamlMapping map;  // a mapping level, or empty
+    types::ItemArray seq;    // a sequence level, or empty
+    bool is_mapping = false;
+    const types::YamlItem* items = nullptr;  // into `seq`
+    std::size_t size = 0;
+    std::size_t next = 0;
+};
+
+// YamlMapping and YamlSequence objects that own their tree level; the parent
+// container is filled with the dict- and list-level insertions of the C API.
+struct Objects {
+    const ClassObjects& classes;
+    PyRef open(const YamlNode& tree) const {
+        return tree.is_mapping() ? new_yaml_mapping(classes, tree.as_mapping())
+                                 : new_yaml_sequence(classes, tree.as_sequence());
     }
-    return obj;
+    static bool put_element(PyObject* list, std::size_t, PyRef& value) { return PyList_Append(list, value.get()) == 0; }
+};
+
+// Plain dict and list copies, comments dropped.
+struct Plain {
+    PyRef open(const YamlNode& tree) const {
+        if (tree.is_mapping())
+            return PyRef::steal(_PyDict_NewPresized(static_cast<Py_ssize_t>(tree.as_mapping().size())));
+        return PyRef::steal(PyList_New(static_cast<Py_ssize_t>(tree.as_sequence().size())));
+    }
+    static bool put_element(PyObject* list, std::size_t i, PyRef& value) {
+        PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), value.release());
+        return true;
+    }
+};
+
+bool is_collection(const YamlNode& node) { return node.is_mapping() || node.is_sequence(); }
+
+PyRef leaf_to_py(const YamlNode& node) {
+    return node.is_scalar() ? scalar_to_py(node.as_scalar()) : PyRef::borrow(Py_None);
 }
 
-PyRef sequence_to_py_obj_at(types::ItemArray items, std::size_t depth, KeyCache& keys) {
-    NestingLevel level(depth, converting);
-    if (!level.ok()) return PyRef();
-    const types::ItemArray elements = items;
-    PyRef obj = new_yaml_sequence(std::move(items));
-    if (!obj) return PyRef();
-    for (const auto& item : elements) {
-        PyRef value = node_to_py_at(item.node, depth + 1, keys);
-        if (!value) return PyRef();
-        if (PyList_Append(obj.get(), value.get()) < 0) return PyRef();
-    }
-    return obj;
+// Stores a converted value under the entry's key (the value is made before its
+// key object) or as the next element.
+template <class Make>
+[[gnu::always_inline]] inline bool put(Level& level, PyRef& value, KeyCache& keys) {
+    const std::size_t i = level.next++;
+    if (!level.is_mapping) return Make::put_element(level.obj.get(), i, value);
+    PyRef key = keys.get(level.map.at(i).first);
+    return key && PyDict_SetItem(level.obj.get(), key.get(), value.get()) == 0;
 }
 
-PyRef node_to_py_at(const types::YamlNode& node, std::size_t depth, KeyCache& keys) {
-    using Kind = types::YamlNode::Kind;
+// Converts the level's entries or elements in turn, up to the next nested
+// collection (left at `next`) or the end.
+template <class Make>
+bool fill(Level& level, KeyCache& keys) {
+    while (level.next < level.size) {
+        const YamlNode& child = level.child();
+        if (is_collection(child)) return true;
+        PyRef value = leaf_to_py(child);
+        if (!value || !put<Make>(level, value, keys)) return false;
+    }
+    return true;
+}
+
+template <class Make>
+bool open(const Make& make, const YamlNode& tree, std::vector<Level>& stack) {
+    if (!may_open_level(stack.size(), converting)) return false;
+    PyRef obj = make.open(tree);
+    if (!obj) return false;
+    if (tree.is_mapping()) stack.emplace_back(std::move(obj), tree.as_mapping());
+    else stack.emplace_back(std::move(obj), tree.as_sequence());
+    return true;
+}
+
+// Converts a mapping or sequence root depth first, with the open collections on
+// a stack of its own: each container is made before its contents and filled in
+// document order.
+template <class Make>
+PyRef convert_collection(const Make& make, const YamlNode& root, KeyCache& keys) {
+    std::vector<Level> stack;
+    stack.reserve(16);
+    if (!open(make, root, stack)) return PyRef();
+    for (;;) {
+        Level& top = stack.back();
+        if (!fill<Make>(top, keys)) return PyRef();
+        if (top.next < top.size) {
+            if (!open(make, top.child(), stack)) return PyRef();
+            continue;
+        }
+        PyRef done = std::move(top.obj);
+        stack.pop_back();
+        if (stack.empty()) return done;
+        if (!put<Make>(stack.back(), done, keys)) return PyRef();
+    }
+}
+
+template <class Make>
+PyRef convert_node(const Make& make, const YamlNode& node, KeyCache& keys) {
+    using Kind = YamlNode::Kind;
     switch (node.kind()) {
-        case Kind::Mapping: return mapping_to_py_obj_at(node.as_mapping(), depth, keys);
-        case Kind::Sequence: return sequence_to_py_obj_at(node.as_sequence(), depth, keys);
-        case Kind::Scalar: return scalar_to_py(node.as_scalar());
-        case Kind::Null: break;
-    }
-    return PyRef::borrow(Py_None);
-}
-
-PyRef node_to_dict_at(const types::YamlNode& node, std::size_t depth, KeyCache& keys);
-
-PyRef mapping_to_dict_at(const types::YamlMapping& map, std::size_t depth, KeyCache& keys) {
-    NestingLevel level(depth, converting);
-    if (!level.ok()) return PyRef();
-    PyRef dict = PyRef::steal(_PyDict_NewPresized(static_cast<Py_ssize_t>(map.size())));
-    if (!dict) return PyRef();
-    for (const auto& [key, entry] : map) {
-        PyRef value = node_to_dict_at(entry.node, depth + 1, keys);
-        if (!value) return PyRef();
-        PyRef key_obj = keys.get(key);
-        if (!key_obj) return PyRef();
-        if (PyDict_SetItem(dict.get(), key_obj.get(), value.get()) < 0) return PyRef();
-    }
-    return dict;
-}
-
-PyRef sequence_to_dict_at(const types::ItemArray& items, std::size_t depth, KeyCache& keys) {
-    NestingLevel level(depth, converting);
-    if (!level.ok()) return PyRef();
-    PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(items.size())));
-    if (!list) return PyRef();
-    Py_ssize_t i = 0;
-    for (const auto& item : items) {
-        PyRef value = node_to_dict_at(item.node, depth + 1, keys);
-        if (!value) return PyRef();
-        PyList_SET_ITEM(list.get(), i++, value.release());
-    }
-    return list;
-}
-
-PyRef node_to_dict_at(const types::YamlNode& node, std::size_t depth, KeyCache& keys) {
-    using Kind = types::YamlNode::Kind;
-    switch (node.kind()) {
-        case Kind::Mapping: return mapping_to_dict_at(node.as_mapping(), depth, keys);
-        case Kind::Sequence: return sequence_to_dict_at(node.as_sequence(), depth, keys);
+        case Kind::Mapping:
+        case Kind::Sequence: return convert_collection(make, node, keys);
         case Kind::Scalar: return scalar_to_py(node.as_scalar());
         case Kind::Null: break;
     }
@@ -119,53 +150,47 @@ PyRef scalar_to_py(const types::ScalarValue& value) {
     return PyRef::borrow(Py_None);
 }
 
-PyRef node_to_py(const types::YamlNode& node) {
+PyRef node_to_py(const ClassObjects& classes, const types::YamlNode& node) {
     KeyCache keys;
-    return node_to_py_at(node, 0, keys);
+    return convert_node(Objects{classes}, node, keys);
 }
 
-PyRef node_to_doc(types::YamlNode node) {
+PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node) {
     KeyCache keys;
-    return node_to_doc(std::move(node), keys);
+    return node_to_doc(classes, std::move(node), keys);
 }
 
-PyRef node_to_doc(types::YamlNode node, convert_detail::KeyCache& keys) {
-    using Kind = types::YamlNode::Kind;
+PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node, convert_detail::KeyCache& keys) {
     // A loaded document is kept as long as its objects live: drop the slack the
     // reader's growth left, before the levels come to be shared with those objects.
     types::trim_capacity(node);
-    switch (node.kind()) {
-        case Kind::Mapping: return mapping_to_py_obj_at(std::move(node.as_mapping()), 0, keys);
-        case Kind::Sequence: return sequence_to_py_obj_at(std::move(node.as_sequence()), 0, keys);
-        case Kind::Scalar:
-        case Kind::Null: break;
-    }
-    return new_yaml_scalar(std::move(node));
+    if (node.is_mapping() || node.is_sequence()) return convert_collection(Objects{classes}, node, keys);
+    return new_yaml_scalar(classes, std::move(node));
 }
 
-PyRef mapping_to_py_obj(types::YamlMapping map) {
+PyRef mapping_to_py_obj(const ClassObjects& classes, types::YamlMapping map) {
     KeyCache keys;
-    return mapping_to_py_obj_at(std::move(map), 0, keys);
+    return convert_collection(Objects{classes}, YamlNode(std::move(map)), keys);
 }
 
-PyRef sequence_to_py_obj(types::ItemArray items) {
+PyRef sequence_to_py_obj(const ClassObjects& classes, types::ItemArray items) {
     KeyCache keys;
-    return sequence_to_py_obj_at(std::move(items), 0, keys);
+    return convert_collection(Objects{classes}, YamlNode(std::move(items)), keys);
 }
 
 PyRef node_to_dict(const types::YamlNode& node) {
     KeyCache keys;
-    return node_to_dict_at(node, 0, keys);
+    return convert_node(Plain{}, node, keys);
 }
 
 PyRef mapping_to_dict(const types::YamlMapping& map) {
     KeyCache keys;
-    return mapping_to_dict_at(map, 0, keys);
+    return convert_collection(Plain{}, YamlNode(map), keys);
 }
 
 PyRef sequence_to_dict(const types::ItemArray& items) {
     KeyCache keys;
-    return sequence_to_dict_at(items, 0, keys);
+    return convert_collection(Plain{}, YamlNode(items), keys);
 }
 
 }  // namespace plovarn

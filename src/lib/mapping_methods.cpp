@@ -9,11 +9,13 @@
 #include "lib/args.h"
 #include "lib/class_methods.h"
 #include "lib/convert.h"
-#include "lib/method_args.h"
+#include "lib/container_methods.h"
+#include "lib/key_objects.h"
 #include "lib/objects.h"
 #include "lib/parent_rebuild.h"
 #include "lib/py_ref.h"
-#include "lib/repr.h"
+#include "lib/saved_exception.h"
+#include "types/node_repr.h"
 #include "lib/sorting.h"
 
 namespace plovarn {
@@ -29,6 +31,7 @@ PyYamlMapping* self_of(PyObject* self) { return as_mapping(self); }
 // m[key] = value: the node replaces the entry's node (position and comments stay)
 // or is appended as a new entry without comments.
 int assign_key(PyObject* self, PyObject* key, PyObject* value) {
+    const ClassObjects& classes = classes_of(self);
     const auto text = text_arg("key", key);
     if (!text) return -1;
     std::optional<YamlNode> node = py_to_node(value);
@@ -37,15 +40,15 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
     {
         WriteAccess write(m->guard, type_name);
         if (!write.ok()) return -1;
-        if (auto index = m->inner.get_index_of(*text)) {
-            types::replace_value(m->inner.entry_mut(*index).node, *node);
+        if (YamlEntry* entry = m->inner.find_mut(*text)) {
+            types::replace_value(entry->node, *node);
         } else {
             m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
         }
     }
-    PyRef stored = node_to_py(*node);
+    PyRef stored = node_to_py(classes, *node);
     if (!stored) return -1;
-    PyRef dict_key = PyRef::steal(exact_str(key, *text));
+    PyRef dict_key = exact_str(key, *text);
     if (!dict_key) return -1;
     return PyDict_SetItem(self, dict_key.get(), stored.get());
 }
@@ -61,15 +64,16 @@ int delete_key(PyObject* self, PyObject* key) {
         found = m->inner.shift_remove(*text).has_value();
     }
     if (!found) {
-        key_error(key, *text);
+        set_key_error(key, *text);
         return -1;
     }
-    PyRef dict_key = PyRef::steal(exact_str(key, *text));
+    PyRef dict_key = exact_str(key, *text);
     if (!dict_key) return -1;
     return PyDict_DelItem(self, dict_key.get());
 }
 
 PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[2];
     if (!parse_args("YamlMapping.pop()", args, nargs, kwnames, {"key", "default"}, 1, a)) return nullptr;
     const auto text = text_arg("key", a[0]);
@@ -83,16 +87,19 @@ PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject*
         removed = m->inner.shift_remove(*text);
     }
     if (!removed) {
-        if (fallback == nullptr) return key_error(a[0], *text);
-        Py_INCREF(fallback);
-        return fallback;
+        if (fallback == nullptr) {
+            set_key_error(a[0], *text);
+            return nullptr;
+        }
+        return Py_NewRef(fallback);
     }
-    PyRef dict_key = PyRef::steal(exact_str(a[0], *text));
+    PyRef dict_key = exact_str(a[0], *text);
     if (!dict_key || PyDict_DelItem(self, dict_key.get()) < 0) return nullptr;
-    return node_to_py(removed->second.node).release();
+    return node_to_py(classes, removed->second.node).release();
 }
 
 PyObject* setdefault(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[2];
     if (!parse_args("YamlMapping.setdefault()", args, nargs, kwnames, {"key", "default"}, 1, a)) return nullptr;
     const auto text = text_arg("key", a[0]);
@@ -104,20 +111,20 @@ PyObject* setdefault(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
         if (!read.ok()) return nullptr;
         if (const YamlEntry* entry = m->inner.find(*text)) existing = entry->node;
     }
-    if (existing) return node_to_py(*existing).release();
+    if (existing) return node_to_py(classes, *existing).release();
 
     std::optional<YamlNode> node = py_to_node(a[1] == nullptr ? Py_None : a[1]);
     if (!node) return nullptr;
-    PyRef stored = node_to_py(*node);
+    PyRef stored = node_to_py(classes, *node);
     if (!stored) return nullptr;
     {
         WriteAccess write(m->guard, type_name);
         if (!write.ok()) return nullptr;
         m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
     }
-    PyRef dict_key = PyRef::steal(exact_str(a[0], *text));
+    PyRef dict_key = exact_str(a[0], *text);
     if (!dict_key || PyDict_SetItem(self, dict_key.get(), stored.get()) < 0) return nullptr;
-    return node_to_py(*node).release();
+    return node_to_py(classes, *node).release();
 }
 
 // Inserts one (key, value) pair from a foreign source: the entry loses its comments.
@@ -183,10 +190,8 @@ bool update_from_yaml_mapping(types::YamlMapping& inner, PyObject* other, std::v
 // reached `inner`, as dict.update keeps what it applied. The update's exception
 // stays the one reported.
 void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
-    PyObject* type = nullptr;
-    PyObject* value = nullptr;
-    PyObject* traceback = nullptr;
-    PyErr_Fetch(&type, &value, &traceback);
+    const ClassObjects& classes = classes_of(self);
+    SavedException error = SavedException::take();
     PyYamlMapping* m = self_of(self);
     std::vector<std::pair<PyRef, PyRef>> fresh;
     {
@@ -195,7 +200,7 @@ void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
             for (std::size_t index : applied) {
                 const auto& [key, entry] = m->inner.at(index);
                 PyRef k = PyRef::steal(PyUnicode_FromStringAndSize(key.data(), static_cast<Py_ssize_t>(key.size())));
-                PyRef v = k ? node_to_py(entry.node) : PyRef();
+                PyRef v = k ? node_to_py(classes, entry.node) : PyRef();
                 if (!v) break;
                 fresh.emplace_back(std::move(k), std::move(v));
             }
@@ -203,11 +208,11 @@ void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
     }
     for (const auto& [k, v] : fresh)
         if (PyDict_SetItem(self, k.get(), v.get()) < 0) break;
-    PyErr_Clear();
-    PyErr_Restore(type, value, traceback);
+    error.restore();
 }
 
 PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlMapping.update()", args, nargs, kwnames, {"other"}, 1, a)) return nullptr;
     PyObject* other = a[0];
@@ -234,96 +239,42 @@ PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         store_applied(self, applied);
         return nullptr;
     }
-    if (!rebuild_parent_dict(self)) return nullptr;
+    if (!rebuild_parent_dict(classes, self)) return nullptr;
     Py_RETURN_NONE;
 }
 
-PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse_args("YamlMapping.to_dict()", args, nargs, kwnames, {}, 0, nullptr)) return nullptr;
-    PyYamlMapping* m = self_of(self);
-    ReadAccess read(m->guard, type_name);
-    if (!read.ok()) return nullptr;
-    return mapping_to_dict(m->inner).release();
-}
+struct MappingClass {
+    using Object = PyYamlMapping;
+    static constexpr const char* type_name = "YamlMapping";
+    static constexpr auto to_dict = mapping_to_dict;
+    static constexpr auto repr = types::mapping_repr;
+    static constexpr const char* selector = "key";
+    static std::optional<std::string_view> read(PyObject* arg) { return text_arg("key", arg); }
+    // A key that is not there has no comments.
+    static const YamlEntry* find(const types::YamlMapping& inner, std::string_view key) { return inner.find(key); }
+    static YamlEntry* find_mut(types::YamlMapping& inner, std::string_view key, PyObject* arg) {
+        YamlEntry* entry = inner.find_mut(key);
+        if (entry == nullptr) set_key_error(arg, key);
+        return entry;
+    }
+};
 
-enum class Which { Before, Inline };
-
-types::OptText& comment_of(YamlEntry& entry, Which which) {
-    return which == Which::Before ? entry.comment_before : entry.comment_inline;
-}
-const types::OptText& comment_of(const YamlEntry& entry, Which which) {
-    return which == Which::Before ? entry.comment_before : entry.comment_inline;
-}
-
-PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
-                      Which which) {
-    PyObject* a[1];
-    if (!parse_args(function, args, nargs, kwnames, {"key"}, 1, a)) return nullptr;
-    const auto text = text_arg("key", a[0]);
-    if (!text) return nullptr;
-    PyYamlMapping* m = self_of(self);
-    ReadAccess read(m->guard, type_name);
-    if (!read.ok()) return nullptr;
-    const YamlEntry* entry = m->inner.find(*text);
-    if (entry == nullptr) Py_RETURN_NONE;
-    return comment_to_py(comment_of(*entry, which));
-}
-
-PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
-                      Which which) {
-    PyObject* a[2];
-    if (!parse_args(function, args, nargs, kwnames, {"key", "comment"}, 2, a)) return nullptr;
-    const auto text = text_arg("key", a[0]);
-    if (!text) return nullptr;
-    const auto comment = text_arg("comment", a[1]);
-    if (!comment) return nullptr;
-    PyYamlMapping* m = self_of(self);
-    WriteAccess write(m->guard, type_name);
-    if (!write.ok()) return nullptr;
-    const auto index = m->inner.get_index_of(*text);
-    if (!index) return key_error(a[0], *text);
-    comment_of(m->inner.entry_mut(*index), which) = std::string(*comment);
-    Py_RETURN_NONE;
-}
-
-PyObject* get_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return get_comment(self, args, nargs, kwnames, "YamlMapping.get_comment_before()", Which::Before);
-}
-PyObject* get_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return get_comment(self, args, nargs, kwnames, "YamlMapping.get_comment_inline()", Which::Inline);
-}
-PyObject* set_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return set_comment(self, args, nargs, kwnames, "YamlMapping.set_comment_before()", Which::Before);
-}
-PyObject* set_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return set_comment(self, args, nargs, kwnames, "YamlMapping.set_comment_inline()", Which::Inline);
-}
-
-}  // namespace
-
-PyMethodDef yaml_mapping_methods[] = {
+const std::array<PyMethodDef, 4> own_methods = {{
     {"pop", fastcall(pop), fastcall_flags, "pop($self, key, default=None)\n--\n\n"},
     {"update", fastcall(update), fastcall_flags, "update($self, other)\n--\n\n"},
     {"setdefault", fastcall(setdefault), fastcall_flags, "setdefault($self, key, default=None)\n--\n\n"},
     {"sort_keys", fastcall(yaml_mapping_sort_keys), fastcall_flags,
      "sort_keys($self, key=None, reverse=False, recursive=False)\n--\n\n"},
-    {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
-    {"get_comment_inline", fastcall(get_comment_inline), fastcall_flags, "get_comment_inline($self, key)\n--\n\n"},
-    {"get_comment_before", fastcall(get_comment_before), fastcall_flags, "get_comment_before($self, key)\n--\n\n"},
-    {"set_comment_inline", fastcall(set_comment_inline), fastcall_flags,
-     "set_comment_inline($self, key, comment)\n--\n\n"},
-    {"set_comment_before", fastcall(set_comment_before), fastcall_flags,
-     "set_comment_before($self, key, comment)\n--\n\n"},
-    {nullptr, nullptr, 0, nullptr},
-};
+}};
 
-PyObject* yaml_mapping_repr(PyObject* self) {
-    PyYamlMapping* m = self_of(self);
-    ReadAccess read(m->guard, type_name);
-    if (!read.ok()) return nullptr;
-    const std::string text = mapping_repr(m->inner);
-    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}  // namespace
+
+PyMethodDef* yaml_mapping_methods() {
+    static auto table = method_table<MappingClass>(own_methods);
+    return table.data();
 }
+
+PyObject* yaml_mapping_repr(PyObject* self) { return container_repr<MappingClass>(self); }
 
 int yaml_mapping_ass_subscript(PyObject* self, PyObject* key, PyObject* value) {
     return value == nullptr ? delete_key(self, key) : assign_key(self, key, value);

@@ -16,46 +16,54 @@
 namespace plovarn {
 namespace {
 
+// Raises RuntimeError "Parse error: YAML parse error: <display form>", carrying
+// the numbers of the message as the attributes `index`, `line` and `column`.
+void raise_parse_error(const scanner::ScanError& error) {
+    const std::string message = "Parse error: YAML parse error: " + error.display();
+    PyRef text = PyRef::steal(PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace"));
+    if (!text) return;
+    PyRef exc = PyRef::steal(PyObject_CallOneArg(PyExc_RuntimeError, text.get()));
+    if (!exc) return;
+    const std::pair<const char*, std::uint64_t> numbers[] = {
+        {"index", error.mark.index}, {"line", error.mark.line}, {"column", error.mark.col + 1}};
+    for (const auto& [name, value] : numbers) {
+        PyRef number = PyRef::steal(PyLong_FromUnsignedLongLong(value));
+        if (!number || PyObject_SetAttrString(exc.get(), name, number.get()) < 0) return;
+    }
+    PyErr_SetObject(PyExc_RuntimeError, exc.get());
+}
+
 std::optional<std::vector<types::YamlNode>> parse_text(std::string_view text) {
-    auto docs = builder::parse_str(text);
+    auto docs = builder::read_documents(text);
     if (!docs) {
-        PyErr_Format(PyExc_RuntimeError, "Parse error: %s", docs.error().c_str());
+        raise_parse_error(docs.error());
         return std::nullopt;
     }
     return std::move(*docs);
 }
 
-// The UTF-8 content of a `text` argument, viewed in the str itself.
-std::optional<std::string_view> text_argument(PyObject* text) {
-    if (!PyUnicode_Check(text)) return argument_type_error("text", text, "str"), std::nullopt;
-    Py_ssize_t size = 0;
-    const char* data = PyUnicode_AsUTF8AndSize(text, &size);
-    if (data == nullptr) return std::nullopt;
-    return std::string_view(data, static_cast<std::size_t>(size));
-}
-
-PyObject* first_document(std::string_view text) {
+PyRef first_document(const ClassObjects& classes, std::string_view text) {
     auto docs = parse_text(text);
-    if (!docs) return nullptr;
-    if (docs->empty()) Py_RETURN_NONE;
+    if (!docs) return PyRef();
+    if (docs->empty()) return PyRef::borrow(Py_None);
     types::YamlNode first = std::move(docs->front());
     docs.reset();
-    return node_to_doc(std::move(first)).release();
+    return node_to_doc(classes, std::move(first));
 }
 
-PyObject* all_documents(std::string_view text) {
+PyRef all_documents(const ClassObjects& classes, std::string_view text) {
     auto docs = parse_text(text);
-    if (!docs) return nullptr;
+    if (!docs) return PyRef();
     PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(docs->size())));
-    if (!list) return nullptr;
+    if (!list) return PyRef();
     convert_detail::KeyCache keys;
     Py_ssize_t i = 0;
     for (auto& doc : *docs) {
-        PyRef obj = node_to_doc(std::move(doc), keys);
-        if (!obj) return nullptr;
+        PyRef obj = node_to_doc(classes, std::move(doc), keys);
+        if (!obj) return PyRef();
         PyList_SET_ITEM(list.get(), i++, obj.release());
     }
-    return list.release();
+    return list;
 }
 
 // The text of one document; always ends with a line feed.
@@ -81,40 +89,40 @@ std::optional<std::string> documents_text(PyObject* docs) {
     return emitter::emit_docs(nodes);
 }
 
-PyObject* new_str(const std::string& text) {
-    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "strict");
+PyRef new_str(const std::string& text) {
+    return PyRef::steal(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "strict"));
 }
 
-PyObject* load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* load(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* stream = nullptr;
     if (!parse_args("load()", args, nargs, kwnames, {"stream"}, 1, &stream)) return nullptr;
     auto input = read_stream(stream);
     if (!input) return nullptr;
-    return first_document(input->text());
+    return first_document(classes_of_module(module), input->text()).release();
 }
 
-PyObject* loads(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* loads(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* text = nullptr;
     if (!parse_args("loads()", args, nargs, kwnames, {"text"}, 1, &text)) return nullptr;
-    auto input = text_argument(text);
+    auto input = text_arg("text", text);
     if (!input) return nullptr;
-    return first_document(*input);
+    return first_document(classes_of_module(module), *input).release();
 }
 
-PyObject* load_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* load_all(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* stream = nullptr;
     if (!parse_args("load_all()", args, nargs, kwnames, {"stream"}, 1, &stream)) return nullptr;
     auto input = read_stream(stream);
     if (!input) return nullptr;
-    return all_documents(input->text());
+    return all_documents(classes_of_module(module), input->text()).release();
 }
 
-PyObject* loads_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* loads_all(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* text = nullptr;
     if (!parse_args("loads_all()", args, nargs, kwnames, {"text"}, 1, &text)) return nullptr;
-    auto input = text_argument(text);
+    auto input = text_arg("text", text);
     if (!input) return nullptr;
-    return all_documents(*input);
+    return all_documents(classes_of_module(module), *input).release();
 }
 
 PyObject* dump(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -130,7 +138,7 @@ PyObject* dumps(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kw
     if (!parse_args("dumps()", args, nargs, kwnames, {"doc"}, 1, &doc)) return nullptr;
     auto text = document_text(doc);
     if (!text) return nullptr;
-    return new_str(*text);
+    return new_str(*text).release();
 }
 
 PyObject* dump_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -146,25 +154,18 @@ PyObject* dumps_all(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject
     if (!parse_args("dumps_all()", args, nargs, kwnames, {"docs"}, 1, &docs)) return nullptr;
     auto text = documents_text(docs);
     if (!text) return nullptr;
-    return new_str(*text);
+    return new_str(*text).release();
 }
-
-template <auto F>
-PyCFunction fastcall() {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(+F));
-}
-
-constexpr int calling = METH_FASTCALL | METH_KEYWORDS;
 
 PyMethodDef functions[] = {
-    {"load", fastcall<load>(), calling, "load(stream)\n--\n\n"},
-    {"loads", fastcall<loads>(), calling, "loads(text)\n--\n\n"},
-    {"load_all", fastcall<load_all>(), calling, "load_all(stream)\n--\n\n"},
-    {"loads_all", fastcall<loads_all>(), calling, "loads_all(text)\n--\n\n"},
-    {"dump", fastcall<dump>(), calling, "dump(doc, stream)\n--\n\n"},
-    {"dumps", fastcall<dumps>(), calling, "dumps(doc)\n--\n\n"},
-    {"dump_all", fastcall<dump_all>(), calling, "dump_all(docs, stream)\n--\n\n"},
-    {"dumps_all", fastcall<dumps_all>(), calling, "dumps_all(docs)\n--\n\n"},
+    {"load", fastcall(load), fastcall_flags, "load(stream)\n--\n\n"},
+    {"loads", fastcall(loads), fastcall_flags, "loads(text)\n--\n\n"},
+    {"load_all", fastcall(load_all), fastcall_flags, "load_all(stream)\n--\n\n"},
+    {"loads_all", fastcall(loads_all), fastcall_flags, "loads_all(text)\n--\n\n"},
+    {"dump", fastcall(dump), fastcall_flags, "dump(doc, stream)\n--\n\n"},
+    {"dumps", fastcall(dumps), fastcall_flags, "dumps(doc)\n--\n\n"},
+    {"dump_all", fastcall(dump_all), fastcall_flags, "dump_all(docs, stream)\n--\n\n"},
+    {"dumps_all", fastcall(dumps_all), fastcall_flags, "dumps_all(docs)\n--\n\n"},
 };
 
 // Appends `name` to __all__ (creating the list on first use) and sets the
@@ -184,37 +185,73 @@ bool add_name(PyObject* module, const char* name, PyRef value) {
     return PyObject_SetAttr(module, name_obj.get(), value.get()) == 0;
 }
 
+// Creates a class, keeps it in the module's state and adds it to the module.
+bool add_class(PyObject* module, const char* name, PyTypeObject*& slot, PyRef (*create)(PyObject*)) {
+    PyRef type = create(module);
+    if (!type) return false;
+    slot = reinterpret_cast<PyTypeObject*>(Py_NewRef(type.get()));
+    return add_name(module, name, std::move(type));
+}
+
 int exec_module(PyObject* module) {
-    if (!add_name(module, "YamlScalar", create_yaml_scalar_type())) return -1;
-    if (!add_name(module, "YamlMapping", create_yaml_mapping_type())) return -1;
-    if (!add_name(module, "YamlSequence", create_yaml_sequence_type())) return -1;
+    ClassObjects& classes = classes_of_module(module);
+    if (!add_class(module, "YamlScalar", classes.scalar, create_yaml_scalar_type)) return -1;
+    if (!add_class(module, "YamlMapping", classes.mapping, create_yaml_mapping_type)) return -1;
+    if (!add_class(module, "YamlSequence", classes.sequence, create_yaml_sequence_type)) return -1;
     PyRef module_name = PyRef::steal(PyModule_GetNameObject(module));
     if (!module_name) return -1;
     for (PyMethodDef& def : functions) {
         PyRef function = PyRef::steal(PyCMethod_New(&def, module, module_name.get(), nullptr));
         if (!add_name(module, def.ml_name, std::move(function))) return -1;
     }
+    // Not a name of the interface, so not in __all__.
+    return PyModule_AddStringConstant(module, "__version__", PLOVARN_VERSION);
+}
+
+// The state holds the classes, which hold the module: the collector sees both.
+int traverse_module(PyObject* module, visitproc visit, void* arg) {
+    const ClassObjects& classes = classes_of_module(module);
+    Py_VISIT(classes.scalar);
+    Py_VISIT(classes.mapping);
+    Py_VISIT(classes.sequence);
     return 0;
 }
 
+int clear_module(PyObject* module) {
+    ClassObjects& classes = classes_of_module(module);
+    Py_CLEAR(classes.scalar);
+    Py_CLEAR(classes.mapping);
+    Py_CLEAR(classes.sequence);
+    return 0;
+}
+
+void free_module(void* module) { clear_module(static_cast<PyObject*>(module)); }
+
+// Every interpreter has its own module object, classes and state, and nothing
+// else is shared: a sub-interpreter with its own GIL may import the module. The
+// access guard is not atomic, so running without a GIL is not declared.
 PyModuleDef_Slot module_slots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(exec_module)},
+#ifdef Py_mod_multiple_interpreters
+    {Py_mod_multiple_interpreters, Py_MOD_PER_INTERPRETER_GIL_SUPPORTED},
+#endif
     {0, nullptr},
 };
+
+}  // namespace
 
 PyModuleDef module_def = {
     PyModuleDef_HEAD_INIT,
     "plovarn",
     "The plovarn module.",
-    0,
+    sizeof(ClassObjects),
     nullptr,
     module_slots,
-    nullptr,
-    nullptr,
-    nullptr,
+    traverse_module,
+    clear_module,
+    free_module,
 };
 
-}  // namespace
 }  // namespace plovarn
 
 PyMODINIT_FUNC PyInit_plovarn() { return PyModuleDef_Init(&plovarn::module_def); }

@@ -6,7 +6,9 @@
 #include <Python.h>
 
 #include <cstdint>
+#include <utility>
 
+#include "lib/module_state.h"
 #include "lib/py_ref.h"
 #include "types/node.h"
 
@@ -27,6 +29,7 @@ class ReadAccess {
 public:
     ReadAccess(AccessGuard& guard, const char* type_name);
     ~ReadAccess() { release(); }
+    ReadAccess(ReadAccess&& other) noexcept : guard_(std::exchange(other.guard_, nullptr)) {}
     ReadAccess(const ReadAccess&) = delete;
     ReadAccess& operator=(const ReadAccess&) = delete;
     bool ok() const { return guard_ != nullptr; }
@@ -74,26 +77,30 @@ struct PyYamlScalar {
     types::YamlNode node;
 };
 
-// The class objects, created by the module's execution step.
-extern PyTypeObject* yaml_mapping_type;
-extern PyTypeObject* yaml_sequence_type;
-extern PyTypeObject* yaml_scalar_type;
-
-// Creation of the class objects, in the order the module registers them. Each
-// sets its global above on success.
-PyRef create_yaml_scalar_type();
-PyRef create_yaml_mapping_type();
-PyRef create_yaml_sequence_type();
+// Creation of the class objects of `module`, in the order the module registers
+// them; empty with a Python exception set on failure.
+PyRef create_yaml_scalar_type(PyObject* module);
+PyRef create_yaml_mapping_type(PyObject* module);
+PyRef create_yaml_sequence_type(PyObject* module);
 
 // New instances with the given native part and an empty parent container (the
 // conversion fills it); empty with a Python exception set on failure.
-PyRef new_yaml_mapping(types::YamlMapping inner);
-PyRef new_yaml_sequence(types::ItemArray inner);
-PyRef new_yaml_scalar(types::YamlNode node);
+PyRef new_yaml_mapping(const ClassObjects& classes, types::YamlMapping inner);
+PyRef new_yaml_sequence(const ClassObjects& classes, types::ItemArray inner);
+PyRef new_yaml_scalar(const ClassObjects& classes, types::YamlNode node);
 
-inline bool is_yaml_mapping(PyObject* o) { return Py_IS_TYPE(o, yaml_mapping_type); }
-inline bool is_yaml_sequence(PyObject* o) { return Py_IS_TYPE(o, yaml_sequence_type); }
-inline bool is_yaml_scalar(PyObject* o) { return Py_IS_TYPE(o, yaml_scalar_type); }
+// Destruction of each class's native part and then its base part.
+void yaml_mapping_dealloc(PyObject* self);
+void yaml_sequence_dealloc(PyObject* self);
+void yaml_scalar_dealloc(PyObject* self);
+
+// Whether `o` is an instance of one of the classes, of whichever module object
+// (reimported, or another interpreter's: the layout is the same). A class's
+// destructor is its own and the classes cannot be subclassed, so it tells the
+// class with one comparison and without the module's state.
+inline bool is_yaml_mapping(PyObject* o) { return Py_TYPE(o)->tp_dealloc == yaml_mapping_dealloc; }
+inline bool is_yaml_sequence(PyObject* o) { return Py_TYPE(o)->tp_dealloc == yaml_sequence_dealloc; }
+inline bool is_yaml_scalar(PyObject* o) { return Py_TYPE(o)->tp_dealloc == yaml_scalar_dealloc; }
 inline PyYamlMapping* as_mapping(PyObject* o) { return reinterpret_cast<PyYamlMapping*>(o); }
 inline PyYamlSequence* as_sequence(PyObject* o) { return reinterpret_cast<PyYamlSequence*>(o); }
 inline PyYamlScalar* as_scalar(PyObject* o) { return reinterpret_cast<PyYamlScalar*>(o); }

@@ -9,7 +9,7 @@
 
 namespace plovarn {
 
-bool rebuild_parent_dict(PyObject* self) {
+bool rebuild_parent_dict(const ClassObjects& classes, PyObject* self) {
     PyYamlMapping* m = as_mapping(self);
     std::vector<std::pair<PyRef, PyRef>> fresh;
     {
@@ -19,7 +19,7 @@ bool rebuild_parent_dict(PyObject* self) {
         for (const auto& [key, entry] : m->inner) {
             PyRef k = PyRef::steal(PyUnicode_FromStringAndSize(key.data(), static_cast<Py_ssize_t>(key.size())));
             if (!k) return false;
-            PyRef v = node_to_py(entry.node);
+            PyRef v = node_to_py(classes, entry.node);
             if (!v) return false;
             fresh.emplace_back(std::move(k), std::move(v));
         }
@@ -30,7 +30,7 @@ bool rebuild_parent_dict(PyObject* self) {
     return true;
 }
 
-bool rebuild_parent_list(PyObject* self) {
+bool rebuild_parent_list(const ClassObjects& classes, PyObject* self) {
     PyYamlSequence* s = as_sequence(self);
     PyRef fresh;
     {
@@ -40,7 +40,7 @@ bool rebuild_parent_list(PyObject* self) {
         fresh = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(n)));
         if (!fresh) return false;
         for (std::size_t i = 0; i < n; ++i) {
-            PyRef v = node_to_py(s->inner[i].node);
+            PyRef v = node_to_py(classes, s->inner[i].node);
             if (!v) return false;
             PyList_SET_ITEM(fresh.get(), static_cast<Py_ssize_t>(i), v.release());
         }

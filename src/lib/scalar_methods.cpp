@@ -3,7 +3,6 @@
 #include "lib/args.h"
 #include "lib/class_methods.h"
 #include "lib/convert.h"
-#include "lib/method_args.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 
@@ -31,29 +30,32 @@ PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObj
     return value_of(self).release();
 }
 
-PyObject* equals(PyObject* self, PyObject* other) {
+// The truth of a comparison's result: 1, 0, or -1 with an exception set.
+int truth_of(PyRef result) { return result ? PyObject_IsTrue(result.get()) : -1; }
+
+// Whether the values are equal; `other` is another YamlScalar or a plain value.
+int equals(PyObject* self, PyObject* other) {
     PyRef a = value_of(self);
-    if (!a) return nullptr;
+    if (!a) return -1;
     PyRef b = is_yaml_scalar(other) ? value_of(other) : PyRef::borrow(other);
-    if (!b) return nullptr;
-    PyRef result = PyRef::steal(PyObject_RichCompare(a.get(), b.get(), Py_EQ));
-    if (!result) return nullptr;
-    const int truth = PyObject_IsTrue(result.get());
-    if (truth < 0) return nullptr;
-    return PyBool_FromLong(truth);
+    if (!b) return -1;
+    return truth_of(PyRef::steal(PyObject_RichCompare(a.get(), b.get(), Py_EQ)));
 }
 
-}  // namespace
-
-PyMethodDef yaml_scalar_methods[] = {
+PyMethodDef methods[] = {
     {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyGetSetDef yaml_scalar_getset[] = {
+PyGetSetDef getset[] = {
     {"value", get_value, nullptr, "The Python primitive value of this scalar.", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
+
+}  // namespace
+
+PyMethodDef* yaml_scalar_methods() { return methods; }
+PyGetSetDef* yaml_scalar_getset() { return getset; }
 
 PyObject* yaml_scalar_repr(PyObject* self) {
     PyRef value = value_of(self);
@@ -62,17 +64,13 @@ PyObject* yaml_scalar_repr(PyObject* self) {
 }
 
 PyObject* yaml_scalar_richcompare(PyObject* self, PyObject* other, int op) {
-    if (op == Py_EQ) return equals(self, other);
-    if (op == Py_NE) {
-        // Through the interpreter, so a reflected comparison of other's type may
-        // take part as for any ==.
-        PyRef result = PyRef::steal(PyObject_RichCompare(self, other, Py_EQ));
-        if (!result) return nullptr;
-        const int truth = PyObject_IsTrue(result.get());
-        if (truth < 0) return nullptr;
-        return PyBool_FromLong(!truth);
-    }
-    Py_RETURN_NOTIMPLEMENTED;
+    if (op != Py_EQ && op != Py_NE) Py_RETURN_NOTIMPLEMENTED;
+    // != goes through the interpreter's ==, so that a reflected comparison of
+    // other's type takes part as for any ==.
+    const int truth =
+        op == Py_EQ ? equals(self, other) : truth_of(PyRef::steal(PyObject_RichCompare(self, other, Py_EQ)));
+    if (truth < 0) return nullptr;
+    return PyBool_FromLong(op == Py_EQ ? truth : !truth);
 }
 
 }  // namespace plovarn

@@ -9,10 +9,10 @@
 #include "lib/args.h"
 #include "lib/class_methods.h"
 #include "lib/convert.h"
-#include "lib/method_args.h"
+#include "lib/container_methods.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
-#include "lib/repr.h"
+#include "types/node_repr.h"
 #include "lib/sorting.h"
 
 namespace plovarn {
@@ -45,43 +45,44 @@ int delete_from_list(PyObject* self, std::size_t pos) {
     return PyList_Type.tp_as_sequence->sq_ass_item(self, static_cast<Py_ssize_t>(pos), nullptr);
 }
 
+// Runs `change` on the element that a subscript names, with write access to
+// `inner`; returns its position, or nullopt with an exception set.
+template <class Change>
+std::optional<std::size_t> change_element(PyObject* self, long index, Change change) {
+    PyYamlSequence* s = self_of(self);
+    WriteAccess write(s->guard, type_name);
+    if (!write.ok()) return std::nullopt;
+    const auto pos = position_or_error(index, s->inner.size(), "index out of range");
+    if (pos) change(s->inner, *pos);
+    return pos;
+}
+
 int assign_index(PyObject* self, PyObject* key, PyObject* value) {
+    const ClassObjects& classes = classes_of(self);
     const auto index = item_index_arg("key", key);
     if (!index) return -1;
     std::optional<YamlNode> node = py_to_node(value);
     if (!node) return -1;
-    PyYamlSequence* s = self_of(self);
-    std::size_t pos = 0;
-    {
-        WriteAccess write(s->guard, type_name);
-        if (!write.ok()) return -1;
-        const auto found = position_or_error(*index, s->inner.size(), "index out of range");
-        if (!found) return -1;
-        pos = *found;
-        types::replace_value(s->inner.at_mut(pos).node, *node);
-    }
-    PyRef stored = node_to_py(*node);
+    const auto pos = change_element(self, *index, [&](types::ItemArray& inner, std::size_t at) {
+        types::replace_value(inner.at_mut(at).node, *node);
+    });
+    if (!pos) return -1;
+    PyRef stored = node_to_py(classes, *node);
     if (!stored) return -1;
-    return PyList_SetItem(self, static_cast<Py_ssize_t>(pos), stored.release());
+    return PyList_SetItem(self, static_cast<Py_ssize_t>(*pos), stored.release());
 }
 
 int delete_index(PyObject* self, PyObject* key) {
     const auto index = item_index_arg("key", key);
     if (!index) return -1;
-    PyYamlSequence* s = self_of(self);
-    std::size_t pos = 0;
-    {
-        WriteAccess write(s->guard, type_name);
-        if (!write.ok()) return -1;
-        const auto found = position_or_error(*index, s->inner.size(), "index out of range");
-        if (!found) return -1;
-        pos = *found;
-        s->inner.remove(pos);
-    }
-    return delete_from_list(self, pos);
+    const auto pos =
+        change_element(self, *index, [](types::ItemArray& inner, std::size_t at) { inner.remove(at); });
+    if (!pos) return -1;
+    return delete_from_list(self, *pos);
 }
 
 PyObject* append(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlSequence.append()", args, nargs, kwnames, {"value"}, 1, a)) return nullptr;
     std::optional<YamlNode> node = py_to_node(a[0]);
@@ -92,12 +93,13 @@ PyObject* append(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         if (!write.ok()) return nullptr;
         s->inner.push_back(YamlItem{{}, {}, *node});
     }
-    PyRef stored = node_to_py(*node);
+    PyRef stored = node_to_py(classes, *node);
     if (!stored || PyList_Append(self, stored.get()) < 0) return nullptr;
     Py_RETURN_NONE;
 }
 
 PyObject* insert(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[2];
     if (!parse_args("YamlSequence.insert()", args, nargs, kwnames, {"idx", "value"}, 2, a)) return nullptr;
     const auto index = index_arg("idx", a[0]);
@@ -117,12 +119,13 @@ PyObject* insert(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         pos = static_cast<std::size_t>(at);
         s->inner.insert(pos, YamlItem{{}, {}, *node});
     }
-    PyRef stored = node_to_py(*node);
+    PyRef stored = node_to_py(classes, *node);
     if (!stored || PyList_Insert(self, static_cast<Py_ssize_t>(pos), stored.get()) < 0) return nullptr;
     Py_RETURN_NONE;
 }
 
 PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlSequence.pop()", args, nargs, kwnames, {"idx"}, 0, a)) return nullptr;
     long index = -1;
@@ -147,10 +150,11 @@ PyObject* pop(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject*
         removed = std::move(s->inner.remove(pos).node);
     }
     if (delete_from_list(self, pos) < 0) return nullptr;
-    return node_to_py(removed).release();
+    return node_to_py(classes, removed).release();
 }
 
 PyObject* remove(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlSequence.remove()", args, nargs, kwnames, {"value"}, 1, a)) return nullptr;
     PyYamlSequence* s = self_of(self);
@@ -160,7 +164,7 @@ PyObject* remove(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         ReadAccess read(s->guard, type_name);
         if (!read.ok()) return nullptr;
         for (std::size_t i = 0; i < s->inner.size(); ++i) {
-            PyRef built = node_to_py(s->inner[i].node);
+            PyRef built = node_to_py(classes, s->inner[i].node);
             if (!built) return nullptr;
             const int equal = PyObject_RichCompareBool(built.get(), a[0], Py_EQ);
             if (equal < 0) return nullptr;
@@ -184,6 +188,7 @@ PyObject* remove(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
 }
 
 PyObject* extend(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlSequence.extend()", args, nargs, kwnames, {"iterable"}, 1, a)) return nullptr;
     PyObject* source = a[0];
@@ -200,7 +205,7 @@ PyObject* extend(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         items.reserve(copy.size());
         values.reserve(copy.size());
         for (const YamlItem& item : copy) {
-            PyRef value = node_to_py(item.node);
+            PyRef value = node_to_py(classes, item.node);
             if (!value) return nullptr;
             values.push_back(std::move(value));
             items.push_back(YamlItem{{}, {}, item.node});
@@ -211,7 +216,7 @@ PyObject* extend(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         while (PyRef element = PyRef::steal(PyIter_Next(iter.get()))) {
             std::optional<YamlNode> node = py_to_node(element.get());
             if (!node) return nullptr;
-            PyRef value = node_to_py(*node);
+            PyRef value = node_to_py(classes, *node);
             if (!value) return nullptr;
             values.push_back(std::move(value));
             items.push_back(YamlItem{{}, {}, std::move(*node)});
@@ -242,70 +247,24 @@ PyObject* reverse(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObj
     Py_RETURN_NONE;
 }
 
-PyObject* to_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse_args("YamlSequence.to_dict()", args, nargs, kwnames, {}, 0, nullptr)) return nullptr;
-    PyYamlSequence* s = self_of(self);
-    ReadAccess read(s->guard, type_name);
-    if (!read.ok()) return nullptr;
-    return sequence_to_dict(s->inner).release();
-}
+struct SequenceClass {
+    using Object = PyYamlSequence;
+    static constexpr const char* type_name = "YamlSequence";
+    static constexpr auto to_dict = sequence_to_dict;
+    static constexpr auto repr = types::sequence_repr;
+    static constexpr const char* selector = "idx";
+    static std::optional<long> read(PyObject* arg) { return item_index_arg("idx", arg); }
+    static const YamlItem* find(const types::ItemArray& inner, long index) {
+        const auto pos = position_or_error(index, inner.size(), "index out of range");
+        return pos ? &inner[*pos] : nullptr;
+    }
+    static YamlItem* find_mut(types::ItemArray& inner, long index, PyObject*) {
+        const auto pos = position_or_error(index, inner.size(), "index out of range");
+        return pos ? &inner.at_mut(*pos) : nullptr;
+    }
+};
 
-enum class Which { Before, Inline };
-
-types::OptText& comment_of(YamlItem& item, Which which) {
-    return which == Which::Before ? item.comment_before : item.comment_inline;
-}
-const types::OptText& comment_of(const YamlItem& item, Which which) {
-    return which == Which::Before ? item.comment_before : item.comment_inline;
-}
-
-PyObject* get_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
-                      Which which) {
-    PyObject* a[1];
-    if (!parse_args(function, args, nargs, kwnames, {"idx"}, 1, a)) return nullptr;
-    const auto index = item_index_arg("idx", a[0]);
-    if (!index) return nullptr;
-    PyYamlSequence* s = self_of(self);
-    ReadAccess read(s->guard, type_name);
-    if (!read.ok()) return nullptr;
-    const auto pos = position_or_error(*index, s->inner.size(), "index out of range");
-    if (!pos) return nullptr;
-    return comment_to_py(comment_of(s->inner[*pos], which));
-}
-
-PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, const char* function,
-                      Which which) {
-    PyObject* a[2];
-    if (!parse_args(function, args, nargs, kwnames, {"idx", "comment"}, 2, a)) return nullptr;
-    const auto index = item_index_arg("idx", a[0]);
-    if (!index) return nullptr;
-    const auto comment = text_arg("comment", a[1]);
-    if (!comment) return nullptr;
-    PyYamlSequence* s = self_of(self);
-    WriteAccess write(s->guard, type_name);
-    if (!write.ok()) return nullptr;
-    const auto pos = position_or_error(*index, s->inner.size(), "index out of range");
-    if (!pos) return nullptr;
-    comment_of(s->inner.at_mut(*pos), which) = std::string(*comment);
-    Py_RETURN_NONE;
-}
-
-PyObject* get_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return get_comment(self, args, nargs, kwnames, "YamlSequence.get_comment_before()", Which::Before);
-}
-PyObject* get_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return get_comment(self, args, nargs, kwnames, "YamlSequence.get_comment_inline()", Which::Inline);
-}
-PyObject* set_comment_before(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return set_comment(self, args, nargs, kwnames, "YamlSequence.set_comment_before()", Which::Before);
-}
-PyObject* set_comment_inline(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return set_comment(self, args, nargs, kwnames, "YamlSequence.set_comment_inline()", Which::Inline);
-}
-
-}  // namespace
-
-PyMethodDef yaml_sequence_methods[] = {
+const std::array<PyMethodDef, 7> own_methods = {{
     {"append", fastcall(append), fastcall_flags, "append($self, value)\n--\n\n"},
     {"insert", fastcall(insert), fastcall_flags, "insert($self, idx, value)\n--\n\n"},
     {"pop", fastcall(pop), fastcall_flags, "pop($self, idx=...)\n--\n\n"},
@@ -313,23 +272,16 @@ PyMethodDef yaml_sequence_methods[] = {
     {"extend", fastcall(extend), fastcall_flags, "extend($self, iterable)\n--\n\n"},
     {"reverse", fastcall(reverse), fastcall_flags, "reverse($self)\n--\n\n"},
     {"sort", fastcall(yaml_sequence_sort), fastcall_flags, "sort($self, key=None, reverse=False)\n--\n\n"},
-    {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
-    {"get_comment_inline", fastcall(get_comment_inline), fastcall_flags, "get_comment_inline($self, idx)\n--\n\n"},
-    {"get_comment_before", fastcall(get_comment_before), fastcall_flags, "get_comment_before($self, idx)\n--\n\n"},
-    {"set_comment_inline", fastcall(set_comment_inline), fastcall_flags,
-     "set_comment_inline($self, idx, comment)\n--\n\n"},
-    {"set_comment_before", fastcall(set_comment_before), fastcall_flags,
-     "set_comment_before($self, idx, comment)\n--\n\n"},
-    {nullptr, nullptr, 0, nullptr},
-};
+}};
 
-PyObject* yaml_sequence_repr(PyObject* self) {
-    PyYamlSequence* s = self_of(self);
-    ReadAccess read(s->guard, type_name);
-    if (!read.ok()) return nullptr;
-    const std::string text = sequence_repr(s->inner);
-    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}  // namespace
+
+PyMethodDef* yaml_sequence_methods() {
+    static auto table = method_table<SequenceClass>(own_methods);
+    return table.data();
 }
+
+PyObject* yaml_sequence_repr(PyObject* self) { return container_repr<SequenceClass>(self); }
 
 int yaml_sequence_ass_subscript(PyObject* self, PyObject* key, PyObject* value) {
     return value == nullptr ? delete_index(self, key) : assign_index(self, key, value);

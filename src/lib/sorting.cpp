@@ -7,10 +7,9 @@
 
 #include "lib/args.h"
 #include "lib/convert.h"
-#include "lib/method_args.h"
 #include "lib/objects.h"
 #include "lib/parent_rebuild.h"
-#include "lib/stable_merge_sort.h"
+#include "types/stable_merge_sort.h"
 
 namespace plovarn {
 namespace {
@@ -39,7 +38,7 @@ bool sort_natively(std::vector<std::size_t>& order, const std::vector<PyRef>& ke
             if (overflow != 0) return false;
             ints.push_back(v);
         }
-        stable_merge_sort(order, [&](std::size_t a, std::size_t b) { return ints[a] < ints[b]; });
+        types::stable_merge_sort(order, [&](std::size_t a, std::size_t b) { return ints[a] < ints[b]; });
         return true;
     }
     if (PyFloat_CheckExact(first)) {
@@ -50,13 +49,13 @@ bool sort_natively(std::vector<std::size_t>& order, const std::vector<PyRef>& ke
             floats.push_back(PyFloat_AS_DOUBLE(key.get()));
         }
         // NaN is "equal" to everything, as with the interpreter's < and >.
-        stable_merge_sort(order, [&](std::size_t a, std::size_t b) { return floats[a] < floats[b]; });
+        types::stable_merge_sort(order, [&](std::size_t a, std::size_t b) { return floats[a] < floats[b]; });
         return true;
     }
     if (PyUnicode_CheckExact(first)) {
         for (const PyRef& key : keys)
             if (!PyUnicode_CheckExact(key.get())) return false;
-        stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
+        types::stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
             return PyUnicode_Compare(keys[a].get(), keys[b].get()) < 0;
         });
         return true;
@@ -68,8 +67,8 @@ bool sort_natively(std::vector<std::size_t>& order, const std::vector<PyRef>& ke
 // exception set.
 bool sort_by_python_keys(std::vector<std::size_t>& order, const std::vector<PyRef>& keys) {
     if (sort_natively(order, keys)) return true;
-    ComparisonError error;
-    stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
+    SavedException error;
+    types::stable_merge_sort(order, [&](std::size_t a, std::size_t b) {
         if (!error.empty()) return false;
         return py_compare(keys[a].get(), keys[b].get(), error) == Ordering::Less;
     });
@@ -128,28 +127,16 @@ bool sort_mapping_level(types::YamlMapping& map, PyObject* key, bool reverse, bo
 
 }  // namespace
 
-void ComparisonError::capture() {
-    PyObject* type = nullptr;
-    PyObject* value = nullptr;
-    PyObject* traceback = nullptr;
-    PyErr_Fetch(&type, &value, &traceback);
-    type_ = PyRef::steal(type);
-    value_ = PyRef::steal(value);
-    traceback_ = PyRef::steal(traceback);
-}
-
-void ComparisonError::restore() { PyErr_Restore(type_.release(), value_.release(), traceback_.release()); }
-
-Ordering py_compare(PyObject* a, PyObject* b, ComparisonError& error) {
+Ordering py_compare(PyObject* a, PyObject* b, SavedException& error) {
     int less = PyObject_RichCompareBool(a, b, Py_LT);
     if (less < 0) {
-        error.capture();
+        error = SavedException::take();
         return Ordering::Equal;
     }
     if (less) return Ordering::Less;
     int greater = PyObject_RichCompareBool(a, b, Py_GT);
     if (greater < 0) {
-        error.capture();
+        error = SavedException::take();
         return Ordering::Equal;
     }
     return greater ? Ordering::Greater : Ordering::Equal;
@@ -166,7 +153,7 @@ bool sort_mapping(types::YamlMapping& map, PyObject* key, bool reverse, bool rec
     return false;
 }
 
-bool sort_sequence(types::ItemArray& inner, PyObject* key, bool reverse) {
+bool sort_sequence(const ClassObjects& classes, types::ItemArray& inner, PyObject* key, bool reverse) {
     std::vector<types::YamlItem> items = inner.take_all();
     if (items.empty()) return true;
     // The items go back into `inner` itself, which keeps its anchor, tag and
@@ -175,7 +162,7 @@ bool sort_sequence(types::ItemArray& inner, PyObject* key, bool reverse) {
     std::vector<PyRef> sort_keys;
     sort_keys.reserve(items.size());
     for (const auto& item : items) {
-        PyRef value = node_to_py(item.node);
+        PyRef value = node_to_py(classes, item.node);
         if (value && key != nullptr) value = PyRef::steal(PyObject_CallOneArg(key, value.get()));
         if (!value) {
             put_back_unsorted();
@@ -194,6 +181,7 @@ bool sort_sequence(types::ItemArray& inner, PyObject* key, bool reverse) {
 }
 
 PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[3];
     if (!parse_args("YamlMapping.sort_keys()", args, nargs, kwnames, {"key", "reverse", "recursive"}, 0, a))
         return nullptr;
@@ -208,11 +196,12 @@ PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize
         if (!write.ok()) return nullptr;
         if (!sort_mapping(m->inner, key, *reverse, *recursive)) return nullptr;
     }
-    if (!rebuild_parent_dict(self)) return nullptr;
+    if (!rebuild_parent_dict(classes, self)) return nullptr;
     Py_RETURN_NONE;
 }
 
 PyObject* yaml_sequence_sort(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const ClassObjects& classes = classes_of(self);
     PyObject* a[2];
     if (!parse_args("YamlSequence.sort()", args, nargs, kwnames, {"key", "reverse"}, 0, a)) return nullptr;
     const std::optional<bool> reverse = flag_arg("reverse", a[1]);
@@ -222,9 +211,9 @@ PyObject* yaml_sequence_sort(PyObject* self, PyObject* const* args, Py_ssize_t n
     {
         WriteAccess write(s->guard, "YamlSequence");
         if (!write.ok()) return nullptr;
-        if (!sort_sequence(s->inner, key, *reverse)) return nullptr;
+        if (!sort_sequence(classes, s->inner, key, *reverse)) return nullptr;
     }
-    if (!rebuild_parent_list(self)) return nullptr;
+    if (!rebuild_parent_list(classes, self)) return nullptr;
     Py_RETURN_NONE;
 }
 

@@ -5,30 +5,17 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include "lib/module_state.h"
 #include "lib/py_ref.h"
+#include "lib/saved_exception.h"
 #include "types/node.h"
 
 namespace plovarn {
 
-// Holds the first exception raised by the comparisons of one sort.
-class ComparisonError {
-public:
-    bool empty() const { return !type_; }
-    // Moves the pending Python exception into the slot.
-    void capture();
-    // Makes the held exception the pending one again.
-    void restore();
-
-private:
-    PyRef type_;
-    PyRef value_;
-    PyRef traceback_;
-};
-
 enum class Ordering { Less, Equal, Greater };
 
-// a < b, then a > b; a failing comparison is recorded in `error` and answers Equal.
-Ordering py_compare(PyObject* a, PyObject* b, ComparisonError& error);
+// a < b, then a > b; a failing comparison is held in `error` and answers Equal.
+Ordering py_compare(PyObject* a, PyObject* b, SavedException& error);
 
 // Sorts `map` stably: by key bytes, or by key(key) compared with py_compare;
 // reverse flips the sorted order; recursive first sorts mappings that are values
@@ -38,7 +25,7 @@ bool sort_mapping(types::YamlMapping& map, PyObject* key, bool reverse, bool rec
 
 // Sorts items by node_to_py of their nodes, or by key(value). Same failure
 // contract as sort_mapping.
-bool sort_sequence(types::ItemArray& items, PyObject* key, bool reverse);
+bool sort_sequence(const ClassObjects& classes, types::ItemArray& items, PyObject* key, bool reverse);
 
 // The methods YamlMapping.sort_keys and YamlSequence.sort.
 PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);

@@ -1,8 +1,8 @@
 #include "lib/streams.h"
 
-#include <cstdint>
-
 #include "lib/python_failures.h"
+#include "lib/saved_exception.h"
+#include "types/utf8.h"
 
 namespace plovarn {
 namespace {
@@ -49,18 +49,10 @@ std::optional<std::string> bytes_of_int_sequence(PyObject* obj) {
 // <type>: <str() of the exception>"; an interruption stays as it is.
 void report_write_error() {
     if (!ordinary_failure_pending()) return;
-    PyObject* type_raw = nullptr;
-    PyObject* value_raw = nullptr;
-    PyObject* trace_raw = nullptr;
-    PyErr_Fetch(&type_raw, &value_raw, &trace_raw);
-    PyErr_NormalizeException(&type_raw, &value_raw, &trace_raw);
-    PyRef type = PyRef::steal(type_raw);
-    PyRef value = PyRef::steal(value_raw);
-    PyRef trace = PyRef::steal(trace_raw);
-
-    PyRef type_name = PyRef::steal(PyType_GetQualName(reinterpret_cast<PyTypeObject*>(type.get())));
+    SavedException error = SavedException::take();
+    PyRef type_name = PyRef::steal(PyType_GetQualName(error.type()));
     if (!type_name) return;
-    PyRef description = PyRef::steal(PyObject_Str(value ? value.get() : Py_None));
+    PyRef description = PyRef::steal(PyObject_Str(error.value()));
     if (!description) {
         if (!clear_ordinary_failure()) return;
         description = PyRef::steal(PyUnicode_FromString("<exception str() failed>"));
@@ -69,63 +61,15 @@ void report_write_error() {
     PyErr_Format(PyExc_RuntimeError, "Write error: %U: %U", type_name.get(), description.get());
 }
 
-bool is_continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
 }  // namespace
 
 std::optional<std::string> utf8_error(std::string_view bytes) {
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    auto invalid = [&](int len) {
-        return "invalid utf-8 sequence of " + std::to_string(len) + " bytes from index " + std::to_string(i);
-    };
-    auto incomplete = [&] { return "incomplete utf-8 byte sequence from index " + std::to_string(i); };
-    while (i < n) {
-        // Eight ASCII bytes at a time.
-        while (i + 8 <= n) {
-            std::uint64_t word;
-            __builtin_memcpy(&word, s + i, 8);
-            if (word & 0x8080808080808080ULL) break;
-            i += 8;
-        }
-        if (i >= n) break;
-        const unsigned char first = s[i];
-        if (first < 0x80) {
-            ++i;
-            continue;
-        }
-        if (first >= 0xC2 && first <= 0xDF) {
-            if (i + 1 >= n) return incomplete();
-            if (!is_continuation(s[i + 1])) return invalid(1);
-            i += 2;
-        } else if (first >= 0xE0 && first <= 0xEF) {
-            if (i + 1 >= n) return incomplete();
-            const unsigned char second = s[i + 1];
-            const bool second_ok = first == 0xE0   ? (second >= 0xA0 && second <= 0xBF)
-                                   : first == 0xED ? (second >= 0x80 && second <= 0x9F)
-                                                   : is_continuation(second);
-            if (!second_ok) return invalid(1);
-            if (i + 2 >= n) return incomplete();
-            if (!is_continuation(s[i + 2])) return invalid(2);
-            i += 3;
-        } else if (first >= 0xF0 && first <= 0xF4) {
-            if (i + 1 >= n) return incomplete();
-            const unsigned char second = s[i + 1];
-            const bool second_ok = first == 0xF0   ? (second >= 0x90 && second <= 0xBF)
-                                   : first == 0xF4 ? (second >= 0x80 && second <= 0x8F)
-                                                   : is_continuation(second);
-            if (!second_ok) return invalid(1);
-            if (i + 2 >= n) return incomplete();
-            if (!is_continuation(s[i + 2])) return invalid(2);
-            if (i + 3 >= n) return incomplete();
-            if (!is_continuation(s[i + 3])) return invalid(3);
-            i += 4;
-        } else {
-            return invalid(1);
-        }
-    }
-    return std::nullopt;
+    const auto fault = types::first_utf8_fault(bytes);
+    if (!fault) return std::nullopt;
+    const std::string index = std::to_string(fault->offset);
+    if (fault->found.fault == types::Utf8Char::Fault::CutShort)
+        return "incomplete utf-8 byte sequence from index " + index;
+    return "invalid utf-8 sequence of " + std::to_string(fault->found.length) + " bytes from index " + index;
 }
 
 std::optional<StreamText> read_stream(PyObject* stream) {

@@ -3,7 +3,7 @@
 // Events of the parser: the structure of a YAML stream, one step at a time.
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -28,29 +28,32 @@ struct StreamStart {};
 struct StreamEnd {};
 struct DocumentStart {};
 struct DocumentEnd {};
+// Anchor names are views into the parser's table of anchors, valid as long as the
+// parser lives.
 struct Alias {
     std::uint64_t anchor_id = 0;
-    std::string name;
+    std::string_view name;
 };
 // `anchor_id` 0 means the node has no anchor; ids of anchors start at 1. `anchor`
-// is the anchor's name, empty when there is none.
+// is the anchor's name, empty when there is none. Tags are rare: one pointer keeps
+// the events, which are moved at every step, small.
 struct Scalar {
     std::string value;
     scanner::ScalarStyle style = scanner::ScalarStyle::Plain;
     std::uint64_t anchor_id = 0;
-    std::optional<Tag> tag;
-    std::string anchor;
+    std::unique_ptr<Tag> tag;
+    std::string_view anchor;
 };
 struct SequenceStart {
     std::uint64_t anchor_id = 0;
-    std::optional<Tag> tag;
-    std::string anchor;
+    std::unique_ptr<Tag> tag;
+    std::string_view anchor;
 };
 struct SequenceEnd {};
 struct MappingStart {
     std::uint64_t anchor_id = 0;
-    std::optional<Tag> tag;
-    std::string anchor;
+    std::unique_ptr<Tag> tag;
+    std::string_view anchor;
 };
 struct MappingEnd {};
 

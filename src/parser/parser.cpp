@@ -22,6 +22,19 @@ std::unexpected<ScanError> fail(scanner::Marker mark, std::string_view info) {
 
 MarkedEvent empty_scalar(scanner::Marker mark) { return {event::Scalar{}, mark}; }
 
+// Whether parse_node opens a collection on this token.
+bool opens_collection(scanner::TokenType type, bool block, bool indentless) {
+    using scanner::TokenType;
+    switch (type) {
+        case TokenType::FlowSequenceStart:
+        case TokenType::FlowMappingStart: return true;
+        case TokenType::BlockSequenceStart:
+        case TokenType::BlockMappingStart: return block;
+        case TokenType::BlockEntry: return indentless;
+        default: return false;
+    }
+}
+
 const std::string nesting_message =
     "exceeded the maximum nesting depth of " + std::to_string(types::max_nesting_depth);
 
@@ -198,35 +211,36 @@ Parser::Result Parser::document_end() {
 
 // ---- nodes ----
 
-std::uint64_t Parser::register_anchor(std::string name) {
+std::uint64_t Parser::register_anchor(std::string name, std::string_view& stored_name) {
     const std::uint64_t id = next_anchor_id_++;
-    // A name defined again names the newer node from here on.
-    anchors_.insert_or_assign(std::move(name), id);
+    // A name defined again names the newer node from here on. The table's keys
+    // stay where they are, so events can name the anchor by a view of its key.
+    stored_name = anchors_.insert_or_assign(std::move(name), id).first->first;
     return id;
 }
 
-Parser::Result Parser::parse_node(bool block, bool indentless) {
+Parser::Result Parser::parse_node(bool block, bool indentless, std::optional<Marker> key) {
     PLOVARN_PEEK(t);
     if (t.type == TokenType::Alias) {
+        if (key) return fail(*key, "an alias is not supported as a mapping key");
         pop_state();
         skip();
         auto found = anchors_.find(t.text);
         if (found == anchors_.end()) return fail(t.mark, "while parsing node, found unknown anchor");
-        return MarkedEvent{event::Alias{found->second, std::move(t.text)}, t.mark};
+        return MarkedEvent{event::Alias{found->second, found->first}, t.mark};
     }
 
     std::uint64_t anchor_id = 0;
-    std::string anchor;
-    std::optional<Tag> tag;
+    std::string_view anchor;
+    std::unique_ptr<Tag> tag;
     auto take_tag = [&](Token& tok) -> std::optional<ScanError> {
         auto resolved = resolve_tag(tags_, std::move(tok.text), std::move(tok.text2), tok.mark);
         if (!resolved) return std::move(resolved.error());
-        tag = std::move(*resolved);
+        tag = std::make_unique<Tag>(std::move(*resolved));
         return std::nullopt;
     };
     if (t.type == TokenType::Anchor) {
-        anchor = t.text;
-        anchor_id = register_anchor(std::move(t.text));
+        anchor_id = register_anchor(std::move(t.text), anchor);
         skip();
         PLOVARN_PEEK(next);
         if (next.type == TokenType::Tag) {
@@ -238,38 +252,39 @@ Parser::Result Parser::parse_node(bool block, bool indentless) {
         skip();
         PLOVARN_PEEK(next);
         if (next.type == TokenType::Anchor) {
-            anchor = next.text;
-            anchor_id = register_anchor(std::move(next.text));
+            anchor_id = register_anchor(std::move(next.text), anchor);
             skip();
         }
     }
 
     PLOVARN_PEEK(content);
+    if (key && opens_collection(content.type, block, indentless))
+        return fail(*key, "a collection is not supported as a mapping key");
     switch (content.type) {
         case TokenType::BlockSequenceStart:
             if (!block) break;
             state_ = State::BlockSequenceFirstEntry;
-            return open_sequence(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_sequence(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::BlockMappingStart:
             if (!block) break;
             state_ = State::BlockMappingFirstKey;
-            return open_mapping(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_mapping(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::FlowSequenceStart:
             state_ = State::FlowSequenceFirstEntry;
-            return open_sequence(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_sequence(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::FlowMappingStart:
             state_ = State::FlowMappingFirstKey;
-            return open_mapping(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_mapping(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::BlockEntry:
             if (!indentless) break;
             // The entry token stays for the first entry handler.
             state_ = State::IndentlessSequenceEntry;
-            return open_sequence(anchor_id, std::move(tag), std::move(anchor), content.mark);
+            return open_sequence(anchor_id, std::move(tag), anchor, content.mark);
         case TokenType::Scalar: {
             pop_state();
             skip();
             return MarkedEvent{event::Scalar{std::move(content.text), content.style, anchor_id, std::move(tag),
-                                             std::move(anchor)},
+                                             anchor},
                                content.mark};
         }
         default: break;
@@ -277,7 +292,7 @@ Parser::Result Parser::parse_node(bool block, bool indentless) {
     if (anchor_id != 0 || tag) {
         pop_state();
         return MarkedEvent{event::Scalar{std::string(), scanner::ScalarStyle::Plain, anchor_id, std::move(tag),
-                                         std::move(anchor)},
+                                         anchor},
                            content.mark};
     }
     return fail(content.mark, "while parsing a node, did not find expected node content");
@@ -289,16 +304,16 @@ std::optional<ScanError> Parser::enter_level(Marker mark) {
     return std::nullopt;
 }
 
-Parser::Result Parser::open_sequence(std::uint64_t anchor_id, std::optional<Tag> tag, std::string anchor,
+Parser::Result Parser::open_sequence(std::uint64_t anchor_id, std::unique_ptr<Tag> tag, std::string_view anchor,
                                      Marker mark) {
     if (auto err = enter_level(mark)) return std::unexpected(std::move(*err));
-    return MarkedEvent{event::SequenceStart{anchor_id, std::move(tag), std::move(anchor)}, mark};
+    return MarkedEvent{event::SequenceStart{anchor_id, std::move(tag), anchor}, mark};
 }
 
-Parser::Result Parser::open_mapping(std::uint64_t anchor_id, std::optional<Tag> tag, std::string anchor,
+Parser::Result Parser::open_mapping(std::uint64_t anchor_id, std::unique_ptr<Tag> tag, std::string_view anchor,
                                     Marker mark) {
     if (auto err = enter_level(mark)) return std::unexpected(std::move(*err));
-    return MarkedEvent{event::MappingStart{anchor_id, std::move(tag), std::move(anchor)}, mark};
+    return MarkedEvent{event::MappingStart{anchor_id, std::move(tag), anchor}, mark};
 }
 
 Parser::Result Parser::close_sequence(Marker mark) {
@@ -367,6 +382,7 @@ Parser::Result Parser::block_mapping_key(bool first) {
             skip();
             return close_mapping(t.mark);
         case TokenType::Key: {
+            const Marker key_mark = t.mark;
             skip();
             PLOVARN_PEEK(t2);
             if (t2.type == TokenType::Key || t2.type == TokenType::Value || t2.type == TokenType::BlockEnd) {
@@ -374,7 +390,7 @@ Parser::Result Parser::block_mapping_key(bool first) {
                 return empty_scalar(t2.mark);
             }
             push_state(State::BlockMappingValue);
-            return parse_node(true, true);
+            return parse_node(true, true, key_mark);
         }
         case TokenType::Value:
             state_ = State::BlockMappingValue;
@@ -428,8 +444,9 @@ Parser::Result Parser::flow_sequence_entry(bool first) {
     if (t2.type == TokenType::Key) {
         // A single-pair mapping written inside the sequence.
         state_ = State::FlowSequenceEntryMappingKey;
+        pair_key_mark_ = t2.mark;
         skip();
-        return open_mapping(0, std::nullopt, std::string(), t2.mark);
+        return open_mapping(0, nullptr, {}, t2.mark);
     }
     push_state(State::FlowSequenceEntry);
     return parse_node(false, false);
@@ -444,7 +461,7 @@ Parser::Result Parser::flow_sequence_entry_mapping_key() {
         return empty_scalar(t.mark);
     }
     push_state(State::FlowSequenceEntryMappingValue);
-    return parse_node(false, false);
+    return parse_node(false, false, pair_key_mark_);
 }
 
 Parser::Result Parser::flow_sequence_entry_mapping_value() {
@@ -494,6 +511,7 @@ Parser::Result Parser::flow_mapping_key(bool first) {
             skip();
             return close_mapping(entry_mark);
         case TokenType::Key: {
+            const Marker key_mark = t2.mark;
             skip();
             PLOVARN_PEEK(t3);
             if (t3.type == TokenType::Value || t3.type == TokenType::FlowEntry ||
@@ -502,7 +520,7 @@ Parser::Result Parser::flow_mapping_key(bool first) {
                 return empty_scalar(t3.mark);
             }
             push_state(State::FlowMappingValue);
-            return parse_node(false, false);
+            return parse_node(false, false, key_mark);
         }
         case TokenType::Value:
             state_ = State::FlowMappingValue;
@@ -510,7 +528,7 @@ Parser::Result Parser::flow_mapping_key(bool first) {
         default:
             // A key without a value.
             push_state(State::FlowMappingEmptyValue);
-            return parse_node(false, false);
+            return parse_node(false, false, t2.mark);
     }
 }
 

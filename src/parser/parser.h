@@ -61,7 +61,10 @@ private:
     std::optional<scanner::ScanError> process_directives();
     Result document_content();
     Result document_end();
-    Result parse_node(bool block, bool indentless);
+    // `key`: the node stands where a mapping key is due, written at that mark.
+    // Keys are text, so a collection or an alias there is refused rather than
+    // dropped (dropping it would shift every later key and value of the mapping).
+    Result parse_node(bool block, bool indentless, std::optional<Marker> key = std::nullopt);
     Result block_sequence_entry(bool first);
     Result indentless_sequence_entry();
     Result block_mapping_key(bool first);
@@ -74,13 +77,13 @@ private:
     Result flow_mapping_value(bool empty);
 
     // Events that open and close collections keep the nesting depth in check.
-    Result open_sequence(std::uint64_t anchor_id, std::optional<Tag> tag, std::string anchor, Marker mark);
-    Result open_mapping(std::uint64_t anchor_id, std::optional<Tag> tag, std::string anchor, Marker mark);
+    Result open_sequence(std::uint64_t anchor_id, std::unique_ptr<Tag> tag, std::string_view anchor, Marker mark);
+    Result open_mapping(std::uint64_t anchor_id, std::unique_ptr<Tag> tag, std::string_view anchor, Marker mark);
     Result close_sequence(Marker mark);
     Result close_mapping(Marker mark);
     std::optional<scanner::ScanError> enter_level(Marker mark);
 
-    std::uint64_t register_anchor(std::string name);
+    std::uint64_t register_anchor(std::string name, std::string_view& stored_name);
 
     scanner::Scanner scanner_;
     std::vector<State> states_;
@@ -90,6 +93,8 @@ private:
     // Position of the latest token taken from the scanner: where the scanner stands
     // for the events that are not tied to a token of their own.
     Marker last_mark_;
+    // The `?` of the single-pair mapping being read inside a flow sequence.
+    Marker pair_key_mark_;
     std::vector<Comment> comments_;
     std::unordered_map<std::string, std::uint64_t> anchors_;
     TagTable tags_;

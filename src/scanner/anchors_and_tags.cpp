@@ -10,13 +10,13 @@ using namespace chars;
 Scanner::Status Scanner::fetch_anchor(bool alias) {
     record_key_candidate();
     key_allowed_ = false;
-    const Marker m = mark_;
-    advance_char();
+    const Marker m = cur_.mark();
+    cur_.advance_char();
     std::string name;
     for (;;) {
-        fill_lookahead(1);
-        if (!is_anchor_char(at(0))) break;
-        take_char(name);
+        cur_.fill(1);
+        if (!is_anchor_char(cur_.at(0))) break;
+        cur_.take_char(name);
     }
     if (name.empty())
         return fail(m, "while scanning an anchor or alias, did not find expected alphabetic or numeric character");
@@ -30,17 +30,17 @@ Scanner::Status Scanner::fetch_anchor(bool alias) {
 Scanner::Status Scanner::fetch_tag() {
     record_key_candidate();
     key_allowed_ = false;
-    const Marker m = mark_;
-    fill_lookahead(2);
+    const Marker m = cur_.mark();
+    cur_.fill(2);
     std::string handle;
     std::string suffix;
-    if (at(1) == '<') {
-        advance_char();
-        advance_char();
+    if (cur_.at(1) == '<') {
+        cur_.advance_char();
+        cur_.advance_char();
         SCAN_TRY(scan_uri_chars(m, suffix));
-        fill_lookahead(1);
-        if (at(0) != '>') return fail(m, "while scanning a verbatim tag, did not find the expected '>'");
-        advance_char();
+        cur_.fill(1);
+        if (cur_.at(0) != '>') return fail(m, "while scanning a verbatim tag, did not find the expected '>'");
+        cur_.advance_char();
     } else {
         auto read = scan_tag_handle(false, m);
         if (!read) return std::unexpected(std::move(read.error()));
@@ -56,8 +56,8 @@ Scanner::Status Scanner::fetch_tag() {
             }
         }
     }
-    fill_lookahead(1);
-    const char32_t c = at(0);
+    cur_.fill(1);
+    const char32_t c = cur_.at(0);
     if (!is_blank_or_end(c) && !(flow_depth_ > 0 && is_flow_indicator(c)))
         return fail(m, "while scanning a tag, did not find expected whitespace or line break");
     Token& t = tokens_.emplace_back();
@@ -70,17 +70,17 @@ Scanner::Status Scanner::fetch_tag() {
 
 // Reads "!", "!!", "!word!" or, outside directives, "!word".
 std::expected<std::string, ScanError> Scanner::scan_tag_handle(bool directive, Marker m) {
-    fill_lookahead(1);
-    if (at(0) != '!') return fail(m, "while scanning a tag, did not find expected '!'");
+    cur_.fill(1);
+    if (cur_.at(0) != '!') return fail(m, "while scanning a tag, did not find expected '!'");
     std::string handle;
-    take_char(handle);
+    cur_.take_char(handle);
     for (;;) {
-        fill_lookahead(1);
-        if (!is_name_char(at(0))) break;
-        take_char(handle);
+        cur_.fill(1);
+        if (!is_name_char(cur_.at(0))) break;
+        cur_.take_char(handle);
     }
-    if (at(0) == '!') {
-        take_char(handle);
+    if (cur_.at(0) == '!') {
+        cur_.take_char(handle);
     } else if (directive && handle != "!") {
         return fail(m, "while parsing a tag directive, did not find expected '!'");
     }
@@ -92,13 +92,13 @@ Scanner::Status Scanner::scan_tag_shorthand_suffix(std::string_view head, Marker
     if (!head.empty()) out.append(head.substr(1));
     std::size_t taken = 0;
     for (;;) {
-        fill_lookahead(1);
-        const char32_t c = at(0);
+        cur_.fill(1);
+        const char32_t c = cur_.at(0);
         if (!is_tag_char(c)) break;
         if (c == '%')
             SCAN_TRY(scan_uri_escapes(m, out));
         else
-            take_char(out);
+            cur_.take_char(out);
         ++taken;
     }
     if (head.size() + taken == 0) return fail(m, "while parsing a tag, did not find expected tag URI");
@@ -108,13 +108,13 @@ Scanner::Status Scanner::scan_tag_shorthand_suffix(std::string_view head, Marker
 // URI characters with %XX escapes, as in verbatim tags and %TAG prefixes.
 Scanner::Status Scanner::scan_uri_chars(Marker m, std::string& out) {
     for (;;) {
-        fill_lookahead(1);
-        const char32_t c = at(0);
+        cur_.fill(1);
+        const char32_t c = cur_.at(0);
         if (!is_uri_char(c)) return {};
         if (c == '%')
             SCAN_TRY(scan_uri_escapes(m, out));
         else
-            take_char(out);
+            cur_.take_char(out);
     }
 }
 
@@ -123,10 +123,10 @@ Scanner::Status Scanner::scan_uri_escapes(Marker m, std::string& out) {
     unsigned width = 0;
     std::uint32_t value = 0;
     for (unsigned i = 0;; ++i) {
-        fill_lookahead(3);
-        if (at(0) != '%' || !is_hex_digit(at(1)) || !is_hex_digit(at(2)))
+        cur_.fill(3);
+        if (cur_.at(0) != '%' || !is_hex_digit(cur_.at(1)) || !is_hex_digit(cur_.at(2)))
             return fail(m, "while parsing a tag, did not find URI escaped octet");
-        const unsigned octet = hex_value(at(1)) << 4 | hex_value(at(2));
+        const unsigned octet = hex_value(cur_.at(1)) << 4 | hex_value(cur_.at(2));
         if (i == 0) {
             if (octet < 0x80) {
                 width = 1;
@@ -148,9 +148,9 @@ Scanner::Status Scanner::scan_uri_escapes(Marker m, std::string& out) {
                 return fail(m, "while parsing a tag, found an incorrect trailing UTF-8 octet");
             value = value << 6 | (octet & 0x3F);
         }
-        advance_char();
-        advance_char();
-        advance_char();
+        cur_.advance_char();
+        cur_.advance_char();
+        cur_.advance_char();
         if (i + 1 == width) break;
     }
     if (!is_unicode_scalar(value))

@@ -1,9 +1,13 @@
 // Character classes shared by every part of the scanner.
 #pragma once
 
-#include <string>
+#include <cstdint>
+
+#include "types/utf8.h"
 
 namespace plovarn::scanner::chars {
+
+constexpr char32_t byte_order_mark = 0xFEFF;
 
 constexpr bool is_blank(char32_t c) { return c == ' ' || c == '\t'; }
 constexpr bool is_break(char32_t c) { return c == '\n' || c == '\r'; }
@@ -46,22 +50,6 @@ constexpr bool is_unicode_scalar(std::uint32_t v) {
     return v <= 0x10FFFF && (v < 0xD800 || v > 0xDFFF);
 }
 
-inline void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
+using types::append_utf8;
 
 }  // namespace plovarn::scanner::chars

@@ -9,26 +9,26 @@ using namespace chars;
 
 void Scanner::skip_directive_blanks() {
     for (;;) {
-        fill_lookahead(1);
-        if (!is_blank(at(0))) return;
-        advance_blank();
+        cur_.fill(1);
+        if (!is_blank(cur_.at(0))) return;
+        cur_.advance_blank();
     }
 }
 
 Scanner::Status Scanner::fetch_directive_line() {
-    const Marker m = mark_;
-    advance_char();
+    const Marker m = cur_.mark();
+    cur_.advance_char();
 
     std::string name;
-    const Marker name_mark = mark_;
+    const Marker name_mark = cur_.mark();
     for (;;) {
-        fill_lookahead(1);
-        if (!is_name_char(at(0))) break;
-        take_char(name);
+        cur_.fill(1);
+        if (!is_name_char(cur_.at(0))) break;
+        cur_.take_char(name);
     }
     if (name.empty())
         return fail(name_mark, "while scanning a directive, could not find expected directive name");
-    if (!is_blank_or_end(at(0)))
+    if (!is_blank_or_end(cur_.at(0)))
         return fail(name_mark,
                     "while scanning a directive, found unexpected non-alphabetical character");
 
@@ -38,10 +38,10 @@ Scanner::Status Scanner::fetch_directive_line() {
         skip_directive_blanks();
         auto major = scan_version_directive_number(m);
         if (!major) return std::unexpected(std::move(major.error()));
-        fill_lookahead(1);
-        if (at(0) != '.')
+        cur_.fill(1);
+        if (cur_.at(0) != '.')
             return fail(m, "while scanning a YAML directive, did not find expected digit or '.' character");
-        advance_char();
+        cur_.advance_char();
         auto minor = scan_version_directive_number(m);
         if (!minor) return std::unexpected(std::move(minor.error()));
         token.type = TokenType::VersionDirective;
@@ -53,19 +53,19 @@ Scanner::Status Scanner::fetch_directive_line() {
         if (!handle) return std::unexpected(std::move(handle.error()));
         skip_directive_blanks();
         std::string prefix;
-        fill_lookahead(1);
-        if (at(0) == '!') {
-            take_char(prefix);
-        } else if (!is_tag_char(at(0))) {
+        cur_.fill(1);
+        if (cur_.at(0) == '!') {
+            cur_.take_char(prefix);
+        } else if (!is_tag_char(cur_.at(0))) {
             return fail(m, "invalid global tag character");
-        } else if (at(0) == '%') {
+        } else if (cur_.at(0) == '%') {
             SCAN_TRY(scan_uri_escapes(m, prefix));
         } else {
-            take_char(prefix);
+            cur_.take_char(prefix);
         }
         SCAN_TRY(scan_uri_chars(m, prefix));
-        fill_lookahead(1);
-        if (!is_blank_or_end(at(0)))
+        cur_.fill(1);
+        if (!is_blank_or_end(cur_.at(0)))
             return fail(m, "while scanning TAG, did not find expected whitespace or line break");
         token.type = TokenType::TagDirective;
         token.text = std::move(*handle);
@@ -73,18 +73,18 @@ Scanner::Status Scanner::fetch_directive_line() {
     } else {
         // An unknown directive is ignored, but a comment behind it is still kept.
         for (;;) {
-            fill_lookahead(2);
-            if (is_break_or_end(at(0)) || (is_blank(at(0)) && at(1) == '#')) break;
-            advance_char();
+            cur_.fill(2);
+            if (is_break_or_end(cur_.at(0)) || (is_blank(cur_.at(0)) && cur_.at(1) == '#')) break;
+            cur_.advance_char();
         }
         token.type = TokenType::TagDirective;
     }
 
     SCAN_TRY(skip_ws_to_eol(SkipTabs::Yes));
-    fill_lookahead(2);
-    if (!is_break_or_end(at(0)))
+    cur_.fill(2);
+    if (!is_break_or_end(cur_.at(0)))
         return fail(m, "while scanning a directive, did not find expected comment or line break");
-    skip_linebreak();
+    cur_.skip_linebreak();
     tokens_.emplace_back() = std::move(token);
     return {};
 }
@@ -93,13 +93,13 @@ std::expected<std::uint32_t, ScanError> Scanner::scan_version_directive_number(M
     std::uint32_t value = 0;
     unsigned digits = 0;
     for (;;) {
-        fill_lookahead(1);
-        const char32_t c = at(0);
+        cur_.fill(1);
+        const char32_t c = cur_.at(0);
         if (c < '0' || c > '9') break;
         if (++digits > 9)
             return fail(m, "while scanning a YAML directive, found extremely long version number");
         value = value * 10 + static_cast<std::uint32_t>(c - '0');
-        advance_char();
+        cur_.advance_char();
     }
     if (digits == 0)
         return fail(m, "while scanning a YAML directive, did not find expected version number");

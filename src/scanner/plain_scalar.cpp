@@ -23,69 +23,46 @@ Scanner::Status Scanner::fetch_plain_scalar() {
     key_allowed_ = false;
     pop_soft_indents();
     const std::int64_t limit = indent_ + 1;
-    const Marker m = mark_;
+    const Marker m = cur_.mark();
     const bool flow = flow_depth_ > 0;
-    if (flow && col() < limit) return fail(m, "invalid indentation in flow construct");
-    reset_fold_state();
+    scalar_.reset();
 
     for (;;) {
-        fill_lookahead(4);
-        if (mark_.col == 0 && at_document_indicator()) break;
-        char32_t c = at(0);
+        cur_.fill(4);
+        if (cur_.mark().col == 0 && cur_.at_document_indicator()) break;
+        char32_t c = cur_.at(0);
         if (c == '#') break;
-        if (flow && c == '-' && is_flow_indicator(at(1)))
-            return fail(mark_, "plain scalar cannot start with '-' followed by ,[]{}");
-        if (continues_plain(c, at(1), flow)) {
-            fold_into(text_);
-            blanks_only_ = false;
+        if (flow && c == '-' && is_flow_indicator(cur_.at(1)))
+            return fail(cur_.mark(), "plain scalar cannot start with '-' followed by ,[]{}");
+        if (continues_plain(c, cur_.at(1), flow)) {
+            // Inside a flow collection a continuation line is indented like any
+            // other line of it (the first line was checked before dispatch).
+            if (flow && cur_.col() < limit) return fail(cur_.mark(), "invalid indentation in flow construct");
+            std::string& text = scalar_.text();
+            scalar_.fold(cur_.blanks_only());
+            cur_.content_started();
             do {
-                take_char(text_);
+                cur_.take_char(text);
                 if (flow)
-                    take_content_run<byte_sets::PlainFlow>(text_);
+                    cur_.take_content_run<byte_sets::PlainFlow>(text);
                 else
-                    take_content_run<byte_sets::PlainBlock>(text_);
-                fill_lookahead(2);
-                c = at(0);
-            } while (continues_plain(c, at(1), flow));
+                    cur_.take_content_run<byte_sets::PlainBlock>(text);
+                cur_.fill(2);
+                c = cur_.at(0);
+            } while (continues_plain(c, cur_.at(1), flow));
         }
         if (!is_blank(c) && !is_break(c)) break;
 
-        for (;;) {
-            fill_lookahead(2);
-            c = at(0);
-            if (is_blank(c)) {
-                if (!blanks_only_) {
-                    held_blanks_.push_back(static_cast<char>(c));
-                    advance_blank();
-                } else if (c == '\t' && col() < limit) {
-                    SCAN_TRY(skip_ws_to_eol(SkipTabs::Yes));
-                    fill_lookahead(1);
-                    if (!is_break_or_end(at(0)))
-                        return fail(m, "while scanning a plain scalar, found a tab");
-                } else {
-                    advance_blank();
-                }
-            } else if (is_break(c)) {
-                if (blanks_only_) {
-                    ++more_breaks_;
-                } else {
-                    held_blanks_.clear();
-                    first_break_ = true;
-                }
-                skip_linebreak();
-            } else {
-                break;
-            }
-        }
-        if (!flow && col() < limit) break;
+        SCAN_TRY(skip_scalar_separation(limit, true, m));
+        if (!flow && cur_.col() < limit) break;
     }
-    if (blanks_only_) key_allowed_ = true;
+    if (cur_.blanks_only()) key_allowed_ = true;
 
     Token& t = tokens_.emplace_back();
     t.type = TokenType::Scalar;
     t.mark = m;
     t.style = ScalarStyle::Plain;
-    t.text = text_;
+    t.text = scalar_.text();
     return {};
 }
 

@@ -11,107 +11,85 @@ using namespace chars;
 Scanner::Status Scanner::fetch_flow_scalar(bool single) {
     record_key_candidate();
     key_allowed_ = false;
-    const Marker m = mark_;
-    advance_char();
-    reset_fold_state();
+    const Marker m = cur_.mark();
+    cur_.advance_char();
+    scalar_.reset();
+    std::string& text = scalar_.text();
 
     for (;;) {
-        fill_lookahead(4);
-        if (mark_.col == 0 && at_document_indicator())
+        cur_.fill(4);
+        if (cur_.mark().col == 0 && cur_.at_document_indicator())
             return fail(m, "while scanning a quoted scalar, found unexpected document indicator");
-        if (at(0) == 0)
+        if (cur_.at(0) == 0)
             return fail(m, "while scanning a quoted scalar, found unexpected end of stream");
-        if (col() < indent_) return fail(m, "invalid indentation in quoted scalar");
+        if (cur_.col() < content_indent()) return fail(m, "invalid indentation in quoted scalar");
 
         bool closed = false;
         for (;;) {
             if (single)
-                take_content_run<byte_sets::SingleQuoted>(text_);
+                cur_.take_content_run<byte_sets::SingleQuoted>(text);
             else
-                take_content_run<byte_sets::DoubleQuoted>(text_);
-            fill_lookahead(2);
-            const char32_t c = at(0);
+                cur_.take_content_run<byte_sets::DoubleQuoted>(text);
+            cur_.fill(2);
+            const char32_t c = cur_.at(0);
             if (is_blank_or_end(c)) break;
             if (single) {
                 if (c == '\'') {
-                    if (at(1) != '\'') {
+                    if (cur_.at(1) != '\'') {
                         closed = true;
                         break;
                     }
-                    text_.push_back('\'');
-                    advance_char();
-                    advance_char();
+                    text.push_back('\'');
+                    cur_.advance_char();
+                    cur_.advance_char();
                     continue;
                 }
             } else if (c == '"') {
                 closed = true;
                 break;
             } else if (c == '\\') {
-                if (is_break(at(1))) {
+                if (is_break(cur_.at(1))) {
                     // Line continuation: the break is crossed but folds to nothing.
-                    advance_char();
-                    fill_lookahead(2);
-                    skip_linebreak();
+                    cur_.advance_char();
+                    cur_.fill(2);
+                    cur_.skip_linebreak();
                 } else {
                     SCAN_TRY(scan_escape(m));
                 }
                 continue;
             }
-            take_char(text_);
+            cur_.take_char(text);
         }
         if (closed) break;
 
-        for (;;) {
-            fill_lookahead(2);
-            const char32_t c = at(0);
-            if (is_blank(c)) {
-                if (!blanks_only_) {
-                    held_blanks_.push_back(static_cast<char>(c));
-                    advance_blank();
-                } else if (c == '\t' && col() < indent_) {
-                    return fail(mark_, "tab cannot be used as indentation");
-                } else {
-                    advance_blank();
-                }
-            } else if (is_break(c)) {
-                if (blanks_only_) {
-                    ++more_breaks_;
-                } else {
-                    held_blanks_.clear();
-                    first_break_ = true;
-                }
-                skip_linebreak();
-            } else {
-                break;
-            }
-        }
-        fold_into(text_);
+        SCAN_TRY(skip_scalar_separation(content_indent(), false, m));
+        scalar_.fold(cur_.blanks_only());
     }
 
-    advance_char();  // the closing quote
+    cur_.advance_char();  // the closing quote
     SCAN_TRY(skip_ws_to_eol(SkipTabs::Yes));
-    fill_lookahead(1);
-    const char32_t c = at(0);
+    cur_.fill(1);
+    const char32_t c = cur_.at(0);
     const bool flow = flow_depth_ > 0;
     const bool fits = is_break_or_end(c) ||
                       (flow && (c == ',' || c == ']' || c == '}' || c == ':')) ||
-                      (!flow && c == ':' && mark_.line == m.line);
-    if (!fits) return fail(mark_, "invalid trailing content after double-quoted scalar");
+                      (!flow && c == ':' && cur_.mark().line == m.line);
+    if (!fits) return fail(cur_.mark(), "invalid trailing content after double-quoted scalar");
     // Comments on the following lines are queued before the scalar.
     SCAN_TRY(skip_to_next_token());
-    adjacent_value_at_ = mark_.index;  // JSON-style {"a":1}
+    adjacent_value_at_ = cur_.mark().index;  // JSON-style {"a":1}
 
     Token& t = tokens_.emplace_back();
     t.type = TokenType::Scalar;
     t.mark = m;
     t.style = single ? ScalarStyle::SingleQuoted : ScalarStyle::DoubleQuoted;
-    t.text = text_;
+    t.text = scalar_.text();
     return {};
 }
 
 // Decodes the escape at the backslash in front of the lookahead.
 Scanner::Status Scanner::scan_escape(Marker start) {
-    const char32_t e = at(1);
+    const char32_t e = cur_.at(1);
     char32_t value;
     unsigned digits = 0;
     switch (e) {
@@ -140,10 +118,10 @@ Scanner::Status Scanner::scan_escape(Marker start) {
             return fail(start, "while parsing a quoted scalar, found unknown escape character");
     }
     if (digits > 0) {
-        fill_lookahead(2 + digits);
+        cur_.fill(2 + digits);
         std::uint32_t v = 0;
         for (unsigned i = 0; i < digits; ++i) {
-            const char32_t d = at(2 + i);
+            const char32_t d = cur_.at(2 + i);
             if (!is_hex_digit(d))
                 return fail(start,
                             "while parsing a quoted scalar, did not find expected hexadecimal number");
@@ -154,8 +132,8 @@ Scanner::Status Scanner::scan_escape(Marker start) {
                         "while parsing a quoted scalar, found invalid Unicode character escape code");
         value = v;
     }
-    append_utf8(text_, value);
-    for (unsigned i = 0; i < 2 + digits; ++i) advance_char();
+    append_utf8(scalar_.text(), value);
+    for (unsigned i = 0; i < 2 + digits; ++i) cur_.advance_char();
     return {};
 }
 

@@ -8,10 +8,10 @@ void Scanner::record_key_candidate() {
     if (!key_allowed_) return;
     SimpleKey k;
     k.possible = true;
-    k.required = flow_depth_ == 0 && indent_ == col() && !indent_stack_.empty() &&
+    k.required = flow_depth_ == 0 && indent_ == cur_.col() && !indent_stack_.empty() &&
                  indent_stack_.back().block_end_due;
     k.token_position = tokens_taken_ + tokens_.size();
-    k.mark = mark_;
+    k.mark = cur_.mark();
     if (key_candidates_.empty())
         key_candidates_.push_back(k);
     else
@@ -21,7 +21,7 @@ void Scanner::record_key_candidate() {
 Scanner::Status Scanner::drop_key_candidate() {
     if (key_candidates_.empty()) return {};
     SimpleKey& k = key_candidates_.back();
-    if (k.possible && k.required) return fail(mark_, "simple key expected");
+    if (k.possible && k.required) return fail(cur_.mark(), "simple key expected");
     k.possible = false;
     return {};
 }
@@ -29,7 +29,7 @@ Scanner::Status Scanner::drop_key_candidate() {
 Scanner::Status Scanner::expire_stale_key_candidates() {
     for (SimpleKey& k : key_candidates_) {
         if (key_candidate_expired(k)) {
-            if (k.required) return fail(mark_, "simple key expect ':'");
+            if (k.required) return fail(cur_.mark(), "simple key expect ':'");
             k.possible = false;
         }
     }
@@ -59,7 +59,7 @@ void Scanner::unwind_indents(std::int64_t column) {
         Indent level = indent_stack_.back();
         indent_stack_.pop_back();
         indent_ = level.column;
-        if (level.block_end_due) push(TokenType::BlockEnd, mark_);
+        if (level.block_end_due) push(TokenType::BlockEnd, cur_.mark());
     }
 }
 
@@ -80,9 +80,9 @@ void Scanner::pop_soft_indents() {
 
 Scanner::Status Scanner::enter_flow() {
     key_candidates_.push_back(SimpleKey{});
-    if (flow_depth_ == 255) return fail(mark_, "recursion limit exceeded");
+    if (flow_depth_ == 255) return fail(cur_.mark(), "recursion limit exceeded");
     ++flow_depth_;
-    implicit_pair_open_[flow_depth_] = false;
+    flow_levels_[flow_depth_] = FlowLevel{};
     return {};
 }
 

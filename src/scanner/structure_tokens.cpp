@@ -9,36 +9,40 @@ using namespace chars;
 
 Scanner::Status Scanner::fetch_flow_collection_start(TokenType kind) {
     record_key_candidate();
-    push_soft_indent();
+    // Inside the collection indentation is measured from the block that holds
+    // it, whatever kind of scalar comes first (plain ones drop the soft level too).
+    pop_soft_indents();
     SCAN_TRY(enter_flow());
     key_allowed_ = true;
-    Marker m = mark_;
-    advance_char();
-    if (kind == TokenType::FlowMappingStart) flow_map_open_ = true;
+    Marker m = cur_.mark();
+    cur_.advance_char();
+    if (kind == TokenType::FlowMappingStart) flow_levels_[flow_depth_].mapping = true;
     SCAN_TRY(skip_ws_to_eol(SkipTabs::Yes));
     push(kind, m);
     return {};
 }
 
-// Ends the single-pair mapping without braces of the innermost flow level.
-void Scanner::close_implicit_pair() {
-    if (implicit_pair_open_[flow_depth_]) {
-        implicit_pair_open_[flow_depth_] = false;
-        flow_map_open_ = false;
-        push(TokenType::FlowMappingEnd, mark_);
+// Ends the current entry of the innermost flow level: a single-pair mapping
+// without braces closes, and a `?` key no longer applies.
+void Scanner::end_flow_entry() {
+    FlowLevel& level = flow_levels_[flow_depth_];
+    level.explicit_key = false;
+    if (level.implicit_pair) {
+        level.implicit_pair = false;
+        push(TokenType::FlowMappingEnd, cur_.mark());
     }
 }
 
 Scanner::Status Scanner::fetch_flow_collection_end(TokenType kind) {
     SCAN_TRY(drop_key_candidate());
     // The pair belongs to the level being closed, not to the one it returns to.
-    close_implicit_pair();
+    end_flow_entry();
     leave_flow();
     key_allowed_ = false;
-    Marker m = mark_;
-    advance_char();
+    Marker m = cur_.mark();
+    cur_.advance_char();
     SCAN_TRY(skip_ws_to_eol(SkipTabs::Yes));
-    if (flow_depth_ > 0) adjacent_value_at_ = mark_.index;
+    if (flow_depth_ > 0) adjacent_value_at_ = cur_.mark().index;
     push(kind, m);
     return {};
 }
@@ -46,60 +50,60 @@ Scanner::Status Scanner::fetch_flow_collection_end(TokenType kind) {
 Scanner::Status Scanner::fetch_flow_entry() {
     SCAN_TRY(drop_key_candidate());
     key_allowed_ = true;
-    close_implicit_pair();
-    Marker m = mark_;
-    advance_char();
+    end_flow_entry();
+    Marker m = cur_.mark();
+    cur_.advance_char();
     SCAN_TRY(skip_ws_to_eol(SkipTabs::Yes));
     push(TokenType::FlowEntry, m);
     return {};
 }
 
 Scanner::Status Scanner::fetch_block_entry() {
-    if (flow_depth_ > 0) return fail(mark_, "\"-\" is only valid inside a block");
-    if (!key_allowed_) return fail(mark_, "block sequence entries are not allowed in this context");
+    if (flow_depth_ > 0) return fail(cur_.mark(), "\"-\" is only valid inside a block");
+    if (!key_allowed_) return fail(cur_.mark(), "block sequence entries are not allowed in this context");
     if (!tokens_.empty()) {
         const Token& last = tokens_.back();
-        if ((last.type == TokenType::Anchor || last.type == TokenType::Tag) && mark_.col == 0 &&
+        if ((last.type == TokenType::Anchor || last.type == TokenType::Tag) && cur_.mark().col == 0 &&
             last.mark.col == 0 && indent_ >= 0)
             return fail(last.mark, "invalid indentation for anchor");
     }
-    Marker m = mark_;
-    advance_char();
+    Marker m = cur_.mark();
+    cur_.advance_char();
     roll_indent(static_cast<std::int64_t>(m.col), std::nullopt, TokenType::BlockSequenceStart, m);
     auto skipped = skip_ws_to_eol(SkipTabs::Yes);
     if (!skipped) return std::unexpected(std::move(skipped.error()));
-    fill_lookahead(2);
-    if (skipped->found_tabs && at(0) == '-' && is_blank_or_end(at(1)))
-        return fail(mark_, "'-' must be followed by a valid YAML whitespace");
+    cur_.fill(2);
+    if (skipped->found_tabs && cur_.at(0) == '-' && is_blank_or_end(cur_.at(1)))
+        return fail(cur_.mark(), "'-' must be followed by a valid YAML whitespace");
     SCAN_TRY(skip_ws_to_eol(SkipTabs::No));
-    fill_lookahead(1);
-    if (is_break(at(0)) || is_flow_indicator(at(0))) push_soft_indent();
+    cur_.fill(1);
+    if (is_break(cur_.at(0)) || is_flow_indicator(cur_.at(0))) push_soft_indent();
     SCAN_TRY(drop_key_candidate());
     key_allowed_ = true;
-    push(TokenType::BlockEntry, mark_);
+    push(TokenType::BlockEntry, cur_.mark());
     return {};
 }
 
 Scanner::Status Scanner::fetch_key() {
-    Marker m = mark_;
+    Marker m = cur_.mark();
     if (flow_depth_ == 0) {
         if (!key_allowed_) return fail(m, "mapping keys are not allowed in this context");
         roll_indent(static_cast<std::int64_t>(m.col), std::nullopt, TokenType::BlockMappingStart, m);
     } else {
-        flow_map_open_ = true;
+        flow_levels_[flow_depth_].explicit_key = true;
     }
     SCAN_TRY(drop_key_candidate());
     key_allowed_ = flow_depth_ == 0;
-    advance_char();
+    cur_.advance_char();
     bool separated = false;
     for (;;) {
-        fill_lookahead(2);
-        const char32_t c = at(0);
+        cur_.fill(2);
+        const char32_t c = cur_.at(0);
         if (c == ' ') {
-            advance_blank();
+            cur_.advance_blank();
             separated = true;
         } else if (is_break(c)) {
-            skip_linebreak();
+            cur_.skip_linebreak();
             if (flow_depth_ == 0) key_allowed_ = true;
             separated = true;
         } else if (c == '#') {
@@ -109,26 +113,27 @@ Scanner::Status Scanner::fetch_key() {
             break;
         }
     }
-    if (!separated) return fail(mark_, "expected whitespace");
-    if (at(0) == '\t') return fail(mark_, "tabs disallowed in this context");
+    if (!separated) return fail(cur_.mark(), "expected whitespace");
+    if (cur_.at(0) == '\t') return fail(cur_.mark(), "tabs disallowed in this context");
     push(TokenType::Key, m);
     return {};
 }
 
 Scanner::Status Scanner::fetch_value() {
     const SimpleKey k = key_candidates_.back();
-    const Marker m = mark_;
-    bool& pair_open = implicit_pair_open_[flow_depth_];
-    pair_open = flow_depth_ > 0 && !flow_map_open_;
-    advance_char();
-    fill_lookahead(1);
-    if (at(0) == '\t') {
+    const Marker m = cur_.mark();
+    FlowLevel& level = flow_levels_[flow_depth_];
+    bool& pair_open = level.implicit_pair;
+    pair_open = flow_depth_ > 0 && !level.mapping && !level.explicit_key;
+    cur_.advance_char();
+    cur_.fill(1);
+    if (cur_.at(0) == '\t') {
         auto skipped = skip_ws_to_eol(SkipTabs::Yes);
         if (!skipped) return std::unexpected(std::move(skipped.error()));
-        fill_lookahead(1);
-        const char32_t c = at(0);
+        cur_.fill(1);
+        const char32_t c = cur_.at(0);
         if (!skipped->found_spaces && (c == '-' || c == '_' || is_ascii_alnum(c)))
-            return fail(mark_, "':' must be followed by a valid YAML whitespace");
+            return fail(cur_.mark(), "':' must be followed by a valid YAML whitespace");
     }
     if (k.possible) {
         Token& key = insert_token_at(k.token_position);
@@ -138,7 +143,7 @@ Scanner::Status Scanner::fetch_value() {
             if (k.mark.line < m.line) return fail(m, "illegal placement of ':' indicator");
             Token& start = insert_token_at(k.token_position);
             start.type = TokenType::FlowMappingStart;
-            start.mark = mark_;
+            start.mark = cur_.mark();
         }
         roll_indent(static_cast<std::int64_t>(k.mark.col), k.token_position,
                     TokenType::BlockMappingStart, m);
@@ -146,7 +151,7 @@ Scanner::Status Scanner::fetch_value() {
         key_candidates_.back().possible = false;
         key_allowed_ = false;
     } else {
-        if (pair_open) push(TokenType::FlowMappingStart, mark_);
+        if (pair_open) push(TokenType::FlowMappingStart, cur_.mark());
         if (flow_depth_ == 0) {
             if (!key_allowed_) return fail(m, "mapping values are not allowed in this context");
             roll_indent(static_cast<std::int64_t>(m.col), std::nullopt,

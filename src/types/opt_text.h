@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -32,6 +33,30 @@ public:
         std::swap(block_, moved.block_);
         return *this;
     }
+    // The texts of `pieces` (a range of elements that `text_of` maps to their
+    // text) joined by `separator`, in one block written in place.
+    template <class Range, class TextOf>
+    static OptText joined(const Range& pieces, char separator, TextOf text_of) {
+        std::size_t size = 0;
+        bool first = true;
+        for (const auto& piece : pieces) {
+            size += std::string_view(text_of(piece)).size() + (first ? 0 : 1);
+            first = false;
+        }
+        OptText out;
+        out.block_ = detail::text_block_alloc(size);
+        char* at = detail::text_block_bytes(out.block_);
+        first = true;
+        for (const auto& piece : pieces) {
+            const std::string_view text = text_of(piece);
+            if (!first) *at++ = separator;
+            if (!text.empty()) std::memcpy(at, text.data(), text.size());
+            at += text.size();
+            first = false;
+        }
+        return out;
+    }
+
     OptText& operator=(std::string_view text) { return *this = OptText(text); }
     OptText& operator=(const std::string& text) { return *this = OptText(text); }
     OptText& operator=(const char* text) { return *this = OptText(text); }

@@ -126,6 +126,15 @@ std::optional<ScalarValue> match_word(std::string_view s) {
 
 ScalarValue ScalarValue::from_str(std::string_view text) {
     if (text.empty()) return make_null();
+    // Every null, boolean and number starts with one of these.
+    switch (text[0]) {
+        case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': case '8': case '9':
+        case '+': case '-': case '.': case '~': case 'n': case 'N': case 'y': case 'Y': case 't': case 'T':
+        case 'f': case 'F': case 'o': case 'O':
+            break;
+        default:
+            return make_str(text);
+    }
     if (text.size() == 1) {
         if (text[0] == '~') return make_null();
         if (is_digit(text[0])) return make_int(text[0] - '0');

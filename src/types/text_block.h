@@ -10,11 +10,17 @@
 
 namespace plovarn::types::detail {
 
-inline char* text_block_new(std::string_view text) {
-    const std::size_t n = text.size();
+// A block of n bytes whose text is still to be written, at text_block_bytes.
+inline char* text_block_alloc(std::size_t n) {
     char* block = static_cast<char*>(::operator new(sizeof(std::size_t) + n));
     std::memcpy(block, &n, sizeof n);
-    if (n != 0) std::memcpy(block + sizeof n, text.data(), n);
+    return block;
+}
+inline char* text_block_bytes(char* block) { return block + sizeof(std::size_t); }
+
+inline char* text_block_new(std::string_view text) {
+    char* block = text_block_alloc(text.size());
+    if (!text.empty()) std::memcpy(text_block_bytes(block), text.data(), text.size());
     return block;
 }
 

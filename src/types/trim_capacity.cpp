@@ -17,6 +17,7 @@ void trim_capacity(YamlNode& root) {
         if (node->is_mapping()) {
             auto& data = node->as_mapping().data_;
             if (data.empty() || data.shared()) continue;
+            node->as_mapping().close_holes();
             auto& entries = data.mut().entries;
             entries.shrink_to_fit();
             for (auto& pair : entries)

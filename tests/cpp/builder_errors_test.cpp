@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "builder/parse_str.h"
@@ -34,7 +35,7 @@ TEST(BuilderErrors, ParserMessagesWithPositions) {
         {"- a\nb: c\n", "while parsing a block collection, did not find expected '-' indicator at byte 4 line 2 column 1"},
         {"a: 1\n- b\n", "while parsing a block mapping, did not find expected key at byte 7 line 2 column 3"},
         {"[[a] b]", "while parsing a flow sequence, expected ',' or ']' at byte 5 line 1 column 6"},
-        {"{[a] b}", "while parsing a flow mapping, did not find expected ',' or '}' at byte 5 line 1 column 6"},
+        {"{a: [b] c}", "while parsing a flow mapping, did not find expected ',' or '}' at byte 8 line 1 column 9"},
     };
     for (const Case& c : cases) EXPECT_EQ(error_of(c.text), std::string("YAML parse error: ") + c.error) << c.text;
 }
@@ -51,6 +52,62 @@ TEST(BuilderErrors, ScannerErrorsPassThroughUnchanged) {
     EXPECT_EQ(error_of("a: `x`\n"), "YAML parse error: unexpected character: ``' at byte 3 line 1 column 4");
     EXPECT_EQ(error_of("[1, 2]#x\n"),
               "YAML parse error: comments must be separated from other tokens by whitespace at byte 6 line 1 column 7");
+}
+
+// Keys are text: a collection or an alias written where a key is due is refused
+// at the key (its `?` when it has one), in every place a key can stand.
+TEST(BuilderErrors, CollectionOrAliasAsKeyIsRefused) {
+    struct Place {
+        std::string before, after;  // the key goes between them
+        bool block;                 // block collections may stand here
+        std::size_t back = 0;       // the error stands this far before the key: at its `?`
+    };
+    const Place places[] = {
+        {"", ": v\nc: d\n", false},
+        {"m:\n  ", ": v\n  c: d\n", false},
+        {"? ", "\n: v\nc: d\n", true, 2},
+        {"m:\n  ? ", "\n  : v\n", true, 2},
+        {"{", ": v, c: d}\n", false},
+        {"{", "}\n", false},
+        {"{c: d, ", "}\n", false},
+        {"{? ", " : v}\n", false, 2},
+        {"[", ": v, c]\n", false},
+        {"[c, ? ", " : v]\n", false, 2},
+        {"- ", ": v\n", false},
+    };
+    struct Key {
+        std::string text;
+        bool alias, block;
+    };
+    const Key keys[] = {
+        {"[a, b]", false, false}, {"{a: b}", false, false}, {"[]", false, false}, {"{}", false, false},
+        {"&y [a]", false, false}, {"!t {a: b}", false, false}, {"*x ", true, false},
+        {"- a", false, true},     {"k: w", false, true},
+    };
+    const std::string prefix = "--- &x 1\n---\n";
+    for (const Place& place : places) {
+        for (const Key& key : keys) {
+            if (key.block && !place.block) continue;
+            const std::string text = prefix + place.before + key.text + place.after;
+            // Where the key starts: a character index, its line and column.
+            const std::size_t index = prefix.size() + place.before.size() - place.back;
+            const std::size_t line_start = text.rfind('\n', index - 1) + 1;
+            const auto line = 1 + std::count(text.begin(), text.begin() + index, '\n');
+            const std::string expected =
+                std::string("YAML parse error: ") +
+                (key.alias ? "an alias is not supported as a mapping key" : "a collection is not supported as a mapping key") +
+                " at byte " + std::to_string(index) + " line " + std::to_string(line) + " column " +
+                std::to_string(index - line_start + 1);
+            EXPECT_EQ(error_of(text), expected) << text;
+        }
+        // With a scalar key the same place loads.
+        const std::string plain = prefix + place.before + "k" + place.after;
+        EXPECT_EQ(error_of(plain), "<no error>") << plain;
+    }
+    // Collections and aliases as values are untouched.
+    for (const char* text : {"k: [a]\n", "k: *x\n", "{k: [a], l: *x}\n", "[k: {a: b}, *x]\n", "? k\n: - a\n",
+                             "- *x\n- {a: *x}\n", "k: &y\n  - a\n"})
+        EXPECT_EQ(error_of(prefix + text), "<no error>") << text;
 }
 
 TEST(BuilderErrors, NothingIsReturnedAfterAnError) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,17 +23,19 @@ public:
     // Applies one event, after distributing the comments pulled past for it.
     Feed& on(Event event, std::uint64_t line, std::vector<std::pair<std::uint64_t, std::string>> comments = {}) {
         std::vector<Comment> pulled;
-        for (auto& [l, text] : comments) pulled.push_back(Comment{scanner::Marker{0, l, 0}, std::move(text)});
+        for (auto& [l, text] : comments) pulled.push_back(Comment{scanner::Marker{0, l, 0}, texts.emplace_back(std::move(text))});
         builder.apply(std::move(event), line, pulled);
         EXPECT_TRUE(pulled.empty());
         return *this;
     }
     Feed& scalar(std::string text, std::uint64_t line, std::vector<std::pair<std::uint64_t, std::string>> comments = {},
                  ScalarStyle style = ScalarStyle::Plain) {
-        return on(ev::Scalar{std::move(text), style, 0, std::nullopt}, line, std::move(comments));
+        return on(ev::Scalar{std::move(text), style, 0, nullptr, {}}, line, std::move(comments));
     }
     std::vector<types::YamlNode> docs() { return builder.take_documents(); }
 
+    // Comment texts live as long as the builder, as the text being read does.
+    std::deque<std::string> texts;
     builder::Builder builder;
 };
 

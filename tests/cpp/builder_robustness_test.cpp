@@ -13,7 +13,7 @@ namespace {
 
 const char* const seeds[] = {
     "# head\na: 1 # one\nb:\n  # c\n  c: [1, {x: y}, 'q']\nlist:\n  - x # ex\n  - - y\n    - z\n",
-    "%YAML 1.2\n%TAG !e! tag:e:\n--- !e!m &a\nk: *a\n? [a, b]\n: {c: d, e}\n...\n--- |\n  text\n",
+    "%YAML 1.2\n%TAG !e! tag:e:\n--- !e!m &a\nk: *a\n? k\n: [a, b, {c: d, e}]\n...\n--- |\n  text\n",
     "- \"dq \\x41 \\u00e9\"\n- 'sq ''x'''\n- >-\n  folded\n  text\n- [? a : b, c: d, ]\n",
     "{a: [1, 2], b: {c: [d, {e: f}]}, g: !!str 3, &h i: *h}\n",
     "k1:\n- a\n- b\nk2: ~\n? |\n  block key\n: v\n",

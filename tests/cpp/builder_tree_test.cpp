@@ -170,17 +170,6 @@ TEST(BuilderTree, AliasItemsKeepTheirComments) {
     EXPECT_FALSE(at(doc, "c").comment_before.has_value());
 }
 
-TEST(BuilderTree, CollectionInKeyPositionIsDropped) {
-    // The collection is dropped and the next scalar of the mapping is read as a key.
-    for (const char* text : {"[a, b]: c\nd: e\n", "? [a, b]\n: c\nd: e\n", "? {x: y}\n: c\nd: e\n"}) {
-        YamlNode doc = parse_one(text);
-        ASSERT_TRUE(doc.is_mapping()) << text;
-        ASSERT_EQ(doc.as_mapping().size(), 1u) << text;
-        EXPECT_EQ(key_at(doc, 0), "c");
-        EXPECT_TRUE(is_str(at(doc, "c").node, "d"));
-    }
-}
-
 TEST(BuilderTree, CommentsAboveAndAtEntries) {
     YamlNode doc = parse_one("k1: v # on k1\n# one\n# two\nk2: v\n");
     EXPECT_EQ(at(doc, "k1").comment_inline, "on k1");
@@ -238,9 +227,6 @@ TEST(BuilderTree, CommentAfterAnEmptyFlowValue) {
     EXPECT_EQ(items[1].comment_inline, "seq");
     EXPECT_EQ(items[2].comment_inline, "map");
     EXPECT_FALSE(items[3].comment_before.has_value());
-    // In key position the collection is dropped; its comment is not given to the entry before.
-    YamlNode dropped = parse_one("a: 1\n? [] # e\n: v\nw: 2\n");
-    EXPECT_FALSE(at(dropped, "a").comment_inline.has_value());
 }
 
 TEST(BuilderTree, CommentsAroundNestedCollections) {

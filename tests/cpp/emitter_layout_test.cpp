@@ -192,10 +192,10 @@ TEST(Comments, FirstItemOfANestedSequenceKeepsItsLines) {
 // An item read empty is written as a bare dash, unless a comment follows it: the
 // reader would give that comment to the empty item.
 TEST(Comments, EmptyItemsFollowedByCommentsAreSpelledOut) {
-    EXPECT_EQ(emit(seq({{read_empty()}, {s("y")}})), "-\n- y\n");
-    EXPECT_EQ(emit(seq({{read_empty()}, {s("y"), "c"}})), "- null\n# c\n- y\n");
+    EXPECT_EQ(emit(seq({{read_empty()}, {s("z")}})), "-\n- z\n");
+    EXPECT_EQ(emit(seq({{read_empty()}, {s("z"), "c"}})), "- null\n# c\n- z\n");
     EXPECT_EQ(emit(seq({{read_empty(), {}, "i"}})), "- null  # i\n");
-    EXPECT_EQ(emit(seq({{seq({{read_empty()}})}, {s("y"), "c"}})), "- \n  - null\n# c\n- y\n");
+    EXPECT_EQ(emit(seq({{seq({{read_empty()}})}, {s("z"), "c"}})), "- \n  - null\n# c\n- z\n");
     EXPECT_EQ(emit(with_doc_comments(seq({{read_empty()}}), {}, {}, "a")), "- null\n# a\n");
     EXPECT_EQ(emit(map({{"k", read_empty()}, {"z", i(1), "c"}})), "k:\n# c\nz: 1\n");
 }

@@ -60,10 +60,20 @@ TEST(ScalarText, FloatsReadBackExactly) {
 }
 
 TEST(EmitString, PlainWhereItReadsBack) {
-    for (const char* s : {"hello", "hello world", "a#b", "a:b", "key-name", "it's", "a\tb", "x-", "caf\xC3\xA9",
-                          "\xE2\x80\x9Cq\xE2\x80\x9D", "inf", "nan", "Infinity", "y", "n", "tRUE", "nULL", "0b101",
-                          "1_000", "+", "~~", "0x", "9223372036854775808", "+.inf", ".x", ":x", "a'"})
+    for (const char* s : {"hello", "hello world", "a#b", "a:b", "key-name", "it's", "x-", "caf\xC3\xA9",
+                          "\xE2\x80\x9Cq\xE2\x80\x9D", "inf", "nan", "Infinity", "yy", "tRUE", "nULL", "1.2.3",
+                          "v1.2", "+", "~~", "0x", "12:60", "0:30", "2024-01", "x.inf", ".x", ":x", "a'"})
         EXPECT_EQ(emit_string(s), s) << s;
+}
+
+// Strings that this reader keeps strings but YAML 1.1 or YAML 1.2 core readers
+// would not: booleans of one letter, numbers with underscores, base 2 and 60,
+// big integers, timestamps, +.inf.
+TEST(EmitString, QuotedWhereOtherReadersDiffer) {
+    for (const char* s : {"y", "n", "Y", "N", "0b101", "1_000", "9223372036854775808", "+.inf", "12:30",
+                          "190:20:30.15", "2024-01-01", "2001-12-14t21:59:43.10-05:00", "2001-12-14 21:59:43.10 -5",
+                          "0B11", "-_1"})
+        EXPECT_EQ(emit_string(s), "'" + std::string(s) + "'") << s;
 }
 
 TEST(EmitString, QuotedWhenResolutionDiffers) {
@@ -86,6 +96,8 @@ TEST(EmitString, QuotedForCharacterPairs) {
     // Tabs count as blanks for the reader as much as spaces do.
     EXPECT_EQ(emit_string("a:\tb"), "'a:\tb'");
     EXPECT_EQ(emit_string("a\t#b"), "'a\t#b'");
+    // A tab anywhere: YAML 1.1 readers end a plain scalar there.
+    EXPECT_EQ(emit_string("a\tb"), "'a\tb'");
 }
 
 TEST(EmitString, QuotedForLeadingOrTrailingBlanksAndQuotes) {
@@ -109,6 +121,13 @@ TEST(EmitString, DocumentEndMarkerOnlyAtLineStart) {
     EXPECT_EQ(emit_string("....", Position::LineStart), "....");
     EXPECT_EQ(emit_string("..."), "...");
     EXPECT_EQ(emit_string("... x"), "... x");
+}
+
+TEST(EmitString, ByteOrderMarkQuotedOnlyAtLineStart) {
+    EXPECT_EQ(emit_string("\xEF\xBB\xBF" "a", Position::LineStart), "'\xEF\xBB\xBF" "a'");
+    EXPECT_EQ(emit_string("\xEF\xBB\xBF", Position::LineStart), "'\xEF\xBB\xBF'");
+    EXPECT_EQ(emit_string("a\xEF\xBB\xBF", Position::LineStart), "a\xEF\xBB\xBF");
+    EXPECT_EQ(emit_string("\xEF\xBB\xBF" "a"), "\xEF\xBB\xBF" "a");
 }
 
 TEST(EmitString, LineBreaksAndNulAreEscapedInDoubleQuotes) {

@@ -16,7 +16,7 @@ using namespace plovarn;
 using scanner::ScalarStyle;
 namespace ev = parser::event;
 
-std::string props(std::uint64_t anchor, const std::optional<parser::Tag>& tag) {
+std::string props(std::uint64_t anchor, const std::unique_ptr<parser::Tag>& tag) {
     std::string out;
     if (anchor) out += " &" + std::to_string(anchor);
     if (tag) out += " <" + tag->handle + " " + tag->suffix + ">";

@@ -87,7 +87,7 @@ TEST(FuzzFoundRoundTrip, ValuesOfNestedDashesSurvive) {
 // one level on every round.
 TEST(FuzzFoundRoundTrip, CommentAboveFirstEntryOfNestedCollectionSettlesAtOnce) {
     for (std::string_view text : {"-\n  - -  # firss\n- -D\n 2  # d\n", "-\n  -\n    -\n      # note\n      - x\n",
-                                  "- -  !- [k]:  #  -.INb\n",
+                                  "- -  !- k:  #  -.INb\n",
                                   "- - - # deep\n      - x\n", "- - # on dash\n    k: v\n", "- -\n  # below\n  - - x\n"})
         expect_stable(text);
     // A comment set above the first entry of a collection held by an item is

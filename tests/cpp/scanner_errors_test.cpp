@@ -30,7 +30,7 @@ TEST(ScannerErrors, Core) {
     EXPECT_EQ(first_error("a: 1\n*b ]"), "simple key expected@2:3");
     EXPECT_EQ(first_error("a: 1\n*b"), "simple key expected@3:0");
     EXPECT_EQ(first_error("a: 1\nb c\nd: 2\n"), "simple key expect ':'@3:0");
-    EXPECT_EQ(first_error("a: [\nb]"), "invalid indentation@2:0");
+    EXPECT_EQ(first_error("a: 1\n b: 2"), "mapping values are not allowed in this context@2:2");
     EXPECT_EQ(first_error("... x"), "invalid content after document end marker@1:4");
     EXPECT_EQ(first_error("a: b\n@foo"), "unexpected character: `@'@2:0");
     EXPECT_EQ(first_error("`x"), "unexpected character: ``'@1:0");
@@ -45,6 +45,13 @@ TEST(ScannerErrors, Core) {
 
 TEST(ScannerErrors, PlainScalars) {
     EXPECT_EQ(first_error("a: [b,\nc]"), "invalid indentation in flow construct@2:0");
+    EXPECT_EQ(first_error("a: [\nb]"), "invalid indentation in flow construct@2:0");
+    EXPECT_EQ(first_error("a: [b\nc]"), "invalid indentation in flow construct@2:0");
+    EXPECT_EQ(first_error("a: [b\n, c]"), "invalid indentation in flow construct@2:0");
+    EXPECT_EQ(first_error("a: [b,\n\tc]"), "tabs disallowed within this context (block indentation)@2:1");
+    EXPECT_EQ(first_error("a: [\n\tc]"), "tabs disallowed within this context (block indentation)@2:1");
+    EXPECT_EQ(first_error("a: [\n \tc]"), "no error");
+    EXPECT_EQ(first_error("a:\n  b: [\n  ]\n  c: [\n ]"), "invalid indentation in flow construct@5:1");
     EXPECT_EQ(first_error("[-]"), "plain scalar cannot start with '-' followed by ,[]{}@1:1");
     EXPECT_EQ(first_error("[a, -,]"), "plain scalar cannot start with '-' followed by ,[]{}@1:4");
     EXPECT_EQ(first_error("[a -]"), "plain scalar cannot start with '-' followed by ,[]{}@1:3");

@@ -172,8 +172,24 @@ TEST(ScannerCore, TabsInBlockIndentation) {
               "ERROR while scanning a plain scalar, found a tab@2:5");
 }
 
-TEST(ScannerCore, ByteOrderMarkBeginsAPlainScalar) {
-    EXPECT_EQ(kinds("\xEF\xBB\xBF" "a"), "StreamStart Scalar P'\xEF\xBB\xBF" "a' StreamEnd");
+// A byte order mark opens the text or a document after `...` without being
+// content: it takes no column, but character indices count it.
+TEST(ScannerCore, ByteOrderMarkBeforeADocumentIsSkipped) {
+    const std::string bom = "\xEF\xBB\xBF";
+    EXPECT_EQ(scan(bom + "a: 1"), (Tokens{"StreamStart@1:0", "BlockMappingStart@1:1", "Key@1:0",
+                                          "Scalar P'a'@1:0", "Value@1:1", "Scalar P'1'@1:3",
+                                          "BlockEnd@2:0", "StreamEnd@2:0"}));
+    const std::string text = bom + "a";
+    Scanner s(text);
+    ASSERT_TRUE(s.next_token());
+    auto a = s.next_token();
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->mark.index, 1u);
+    EXPECT_EQ(kinds("a\n...\n# c\n" + bom + "b"),
+              "StreamStart Scalar P'a' DocumentEnd Comment 'c' Scalar P'b' StreamEnd");
+    // Not at the start of its line, it is content.
+    EXPECT_EQ(kinds("a\n...\n " + bom + "b"),
+              "StreamStart Scalar P'a' DocumentEnd Scalar P'\xEF\xBB\xBF" "b' StreamEnd");
 }
 
 TEST(ScannerCore, ErrorIsStoredAndRepeated) {
@@ -231,14 +247,28 @@ TEST(ScannerStructure, FlowCollectionsAndImplicitPairs) {
     EXPECT_EQ(kinds("{a: 1, b}"),
               "StreamStart FlowMappingStart Key Scalar P'a' Value Scalar P'1' FlowEntry "
               "Scalar P'b' FlowMappingEnd StreamEnd");
-    // Once a '{' was seen, pairs inside sequences come without their own braces.
+    // What a '{' or a '?' opens ends with its collection or entry: later pairs in
+    // sequences get their own braces again.
     EXPECT_EQ(kinds("- {}\n- [a: 1]\n"),
               "StreamStart BlockSequenceStart BlockEntry FlowMappingStart FlowMappingEnd "
-              "BlockEntry FlowSequenceStart Key Scalar P'a' Value Scalar P'1' FlowSequenceEnd "
-              "BlockEnd StreamEnd");
+              "BlockEntry FlowSequenceStart FlowMappingStart Key Scalar P'a' Value Scalar P'1' "
+              "FlowMappingEnd FlowSequenceEnd BlockEnd StreamEnd");
+    EXPECT_EQ(kinds("{a: [b: 1]}"),
+              "StreamStart FlowMappingStart Key Scalar P'a' Value FlowSequenceStart "
+              "FlowMappingStart Key Scalar P'b' Value Scalar P'1' FlowMappingEnd FlowSequenceEnd "
+              "FlowMappingEnd StreamEnd");
+    EXPECT_EQ(kinds("[? a : 1, b: 2]"),
+              "StreamStart FlowSequenceStart Key Scalar P'a' Value Scalar P'1' FlowEntry "
+              "FlowMappingStart Key Scalar P'b' Value Scalar P'2' FlowMappingEnd FlowSequenceEnd "
+              "StreamEnd");
+    EXPECT_EQ(scan("{}\n---\n[a\n: b]").back(), "ERROR illegal placement of ':' indicator@4:0");
+    EXPECT_EQ(scan("[{}, a\n: b]").back(), "ERROR illegal placement of ':' indicator@2:0");
+    EXPECT_EQ(kinds("[? a\n : b]"),
+              "StreamStart FlowSequenceStart Key Scalar P'a' Value Scalar P'b' FlowSequenceEnd StreamEnd");
     EXPECT_EQ(kinds("[ {a: b}:c ]"),
-              "StreamStart FlowSequenceStart Key FlowMappingStart Key Scalar P'a' Value "
-              "Scalar P'b' FlowMappingEnd Value Scalar P'c' FlowSequenceEnd StreamEnd");
+              "StreamStart FlowSequenceStart FlowMappingStart Key FlowMappingStart Key Scalar P'a' "
+              "Value Scalar P'b' FlowMappingEnd Value Scalar P'c' FlowMappingEnd FlowSequenceEnd "
+              "StreamEnd");
     EXPECT_EQ(kinds("{\"a\":1}"),
               "StreamStart FlowMappingStart Key Scalar D'a' Value Scalar P'1' FlowMappingEnd "
               "StreamEnd");

@@ -296,9 +296,9 @@ class TestExtraction:
         doc = plovarn.loads("a: 1\nb: 2\nc: 3\nd: x\n")
         dict.__delitem__(doc, "b")
         dict.__setitem__(doc, "c", 30)
-        dict.__setitem__(doc, "d", "y")
-        assert plovarn.dumps(doc) == "a: 1\nc: 30\nd: y\n"
-        assert plovarn.dumps(doc) == "a: 1\nc: 30\nd: y\n"  # the object itself is unchanged
+        dict.__setitem__(doc, "d", "z")
+        assert plovarn.dumps(doc) == "a: 1\nc: 30\nd: z\n"
+        assert plovarn.dumps(doc) == "a: 1\nc: 30\nd: z\n"  # the object itself is unchanged
         assert doc.get_comment_before("a") is None
 
     def test_changed_items_of_a_sequence(self):
@@ -308,7 +308,7 @@ class TestExtraction:
         assert plovarn.dumps(s) == "- 1  # one\n- '2'\n- .nan\n"
 
     def test_unchanged_document_writes_the_same_text_twice(self):
-        text = "# top\nk: v  # v\nl:\n  - 1\n  - m: n\n"
+        text = "# top\nk: v  # v\nl:\n  - 1\n  - m: o\n"
         doc = plovarn.loads(text)
         assert plovarn.dumps(doc) == plovarn.dumps(doc) == text
 
@@ -356,3 +356,198 @@ class TestToDict:
         plain = plovarn.loads("# c\na:\n  - b: 1  # d\n  - [x, {y: z}]\n").to_dict()
         assert plain == {"a": [{"b": 1}, ["x", {"y": "z"}]]}
         assert [type(plain), type(plain["a"]), type(plain["a"][0]), type(plain["a"][1][1])] == [dict, list, dict, dict]
+
+
+# The deepest nesting the reader builds; conversions in both directions reach it
+# whatever the interpreter's recursion limit is.
+MAX_DEPTH = 10_000
+
+
+def nest(depth, kind, leaf=1):
+    """`depth` nested plain containers around `leaf`, built without recursion."""
+    value = leaf
+    for level in range(depth):
+        as_dict = kind == "dict" or (kind == "mixed" and level % 2)
+        value = {"k": value} if as_dict else [value]
+    return value
+
+
+def depth_of(value):
+    """Nesting depth of dicts and lists, counted without recursion."""
+    depth = 0
+    while isinstance(value, (dict, list)):
+        depth += 1
+        value = next(iter(value.values())) if isinstance(value, dict) else value[0]
+    return depth
+
+
+@pytest.fixture
+def low_recursion_limit():
+    """The interpreter's recursion limit set just above the current depth."""
+    import inspect
+    import sys
+
+    limit = sys.getrecursionlimit()
+    sys.setrecursionlimit(len(inspect.stack()) + 50)
+    yield
+    sys.setrecursionlimit(limit)
+
+
+@pytest.mark.usefixtures("low_recursion_limit")
+class TestNestingBound:
+    @pytest.mark.parametrize("kind", ["dict", "list", "mixed"])
+    def test_plain_values_up_to_the_bound_are_stored(self, kind):
+        s = YamlSequence()
+        s.append(nest(MAX_DEPTH, kind))
+        assert depth_of(s[0]) == MAX_DEPTH and depth_of(s[0].to_dict()) == MAX_DEPTH
+        with pytest.raises(RecursionError):
+            s.append(nest(MAX_DEPTH + 1, kind))
+        assert len(s) == 1
+
+    def test_deepest_document_loads_converts_and_dumps(self):
+        text = "- " * MAX_DEPTH + "x\n"
+        doc = plovarn.loads(text)
+        assert depth_of(doc.to_dict()) == MAX_DEPTH
+        written = plovarn.dumps(doc)
+        assert plovarn.dumps(plovarn.loads(written)) == written
+        # The innermost sequence is an object of its own: an edit there is written.
+        inner = doc
+        for _ in range(MAX_DEPTH - 1):
+            inner = inner[0]
+        inner[0] = "z"
+        assert plovarn.dumps(doc) == written.replace("x", "z")
+        copy = YamlMapping()
+        copy["k"] = doc[0]
+        assert depth_of(copy["k"]) == MAX_DEPTH - 1
+        with pytest.raises(RuntimeError, match="maximum nesting depth"):
+            plovarn.loads("- " * (MAX_DEPTH + 1) + "x\n")
+
+    def test_parent_holding_itself_stops_at_the_bound(self):
+        m = plovarn.loads("a: 1\n")
+        dict.__setitem__(m, "a", m)
+        with pytest.raises(RecursionError):
+            plovarn.dumps(m)
+        dict.__setitem__(m, "a", 2)
+        assert plovarn.dumps(m) == "a: 2\n"
+
+
+class Probe:
+    """An integer by __index__ that logs its conversion and can be made to fail."""
+
+    def __init__(self, number, log, fail_at=None):
+        self.number, self.log, self.fail_at = number, log, fail_at
+
+    def __index__(self):
+        self.log.append(self.number)
+        if self.number == self.fail_at:
+            raise ValueError(self.number)
+        return self.number
+
+
+def probes_in_order(value, found):
+    """The probes of a plain value in depth-first order, the order of a recursive walk."""
+    if isinstance(value, Probe):
+        found.append(value.number)
+    elif isinstance(value, dict):
+        for item in value.values():
+            probes_in_order(item, found)
+    elif isinstance(value, list):
+        for item in value:
+            probes_in_order(item, found)
+    return found
+
+
+def plain_of(value):
+    if isinstance(value, Probe):
+        return value.number
+    if isinstance(value, dict):
+        return {k: plain_of(v) for k, v in value.items()}
+    if isinstance(value, list):
+        return [plain_of(v) for v in value]
+    return value
+
+
+def shapes():
+    from hypothesis import strategies as st
+
+    leaves = st.one_of(st.none(), st.booleans(), st.text(max_size=3), st.just("probe"))
+    return st.recursive(
+        leaves,
+        lambda inner: st.one_of(st.lists(inner, max_size=4), st.dictionaries(st.text(max_size=2), inner, max_size=4)),
+        max_leaves=30,
+    )
+
+
+def with_probes(shape, log, fail_at=None):
+    """The shape with each "probe" leaf replaced by a Probe numbered in document order."""
+    counter = iter(range(10**6))
+
+    def build(value):
+        if value == "probe":
+            return Probe(next(counter), log, fail_at)
+        if isinstance(value, dict):
+            return {k: build(v) for k, v in value.items()}
+        if isinstance(value, list):
+            return [build(v) for v in value]
+        return value
+
+    return build(shape)
+
+
+class TestWalkOrder:
+    """The walks call back into Python in the order a recursive walk would."""
+
+    def test_storing_visits_values_depth_first(self):
+        from hypothesis import given, settings
+        from hypothesis import strategies as st
+
+        @settings(max_examples=150, deadline=None)
+        @given(shapes(), st.integers(min_value=0, max_value=40))
+        def check(shape, fail_at):
+            log = []
+            value = with_probes(shape, log)
+            expected = probes_in_order(value, [])
+            assert stored(value) == plain_of(value)
+            assert log == expected
+            failing_log = []
+            failing = with_probes(shape, failing_log, fail_at)
+            m = YamlMapping()
+            m["keep"] = 1
+            if fail_at in expected:
+                with pytest.raises(ValueError):
+                    m["v"] = failing
+                assert failing_log == expected[: expected.index(fail_at) + 1]
+                assert dict(m) == {"keep": 1} and plovarn.dumps(m) == "keep: 1\n"
+            else:
+                m["v"] = failing
+                assert m.to_dict()["v"] == plain_of(failing)
+
+        check()
+
+    def test_dumping_visits_changed_values_in_document_order(self):
+        from hypothesis import given, settings
+
+        def swap(container, log, swapped):
+            # Integers are replaced through the inherited item assignment, so
+            # that inner keeps the stored value and extraction converts the probe.
+            base = dict if isinstance(container, dict) else list
+            pairs = list(container.items()) if base is dict else list(enumerate(container))
+            for k, v in pairs:
+                if isinstance(v, (dict, list)):
+                    swap(v, log, swapped)
+                elif type(v) is int:
+                    swapped.append(v)
+                    base.__setitem__(container, k, Probe(v, log))
+
+        @settings(max_examples=150, deadline=None)
+        @given(shapes())
+        def check(shape):
+            doc = YamlSequence()
+            doc.append(plain_of(with_probes(shape, [])))
+            expected = plovarn.dumps(doc)
+            log, swapped = [], []
+            swap(doc, log, swapped)
+            assert plovarn.dumps(doc) == expected
+            assert log == swapped
+
+        check()

@@ -122,3 +122,12 @@ class TestKeywordCalls:
         assert plovarn.load_all(stream=io.StringIO("")) == []
         assert plovarn.loads(text="") is None
         assert plovarn.loads_all(text="") == []
+
+
+def test_version_comes_from_the_package_metadata():
+    import pathlib
+    import tomllib
+
+    pyproject = pathlib.Path(__file__).resolve().parents[2] / "pyproject.toml"
+    assert plovarn.__version__ == tomllib.loads(pyproject.read_text())["project"]["version"]
+    assert "__version__" not in plovarn.__all__

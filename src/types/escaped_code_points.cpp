@@ -9,12 +9,12 @@
 // and merged into inclusive ranges. "Not printable" is Python's str.isprintable():
 // the categories Cc, Cf, Cs, Co, Cn, Zl, Zp and Zs other than the space.
 
-#include "lib/escaped_code_points.h"
+#include "types/escaped_code_points.h"
 
 #include <algorithm>
 #include <iterator>
 
-namespace plovarn {
+namespace plovarn::types {
 namespace {
 
 struct Range {
@@ -209,4 +209,4 @@ bool is_escaped_code_point(char32_t c) {
     return c <= it->last;
 }
 
-}  // namespace plovarn
+}  // namespace plovarn::types

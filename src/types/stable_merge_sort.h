@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace plovarn {
+namespace plovarn::types {
 
 template <class Less>
 void stable_merge_sort(std::vector<std::size_t>& order, Less less) {
@@ -56,4 +56,4 @@ void stable_merge_sort(std::vector<std::size_t>& order, Less less) {
     }
 }
 
-}  // namespace plovarn
+}  // namespace plovarn::types

@@ -1,75 +1,28 @@
-#include "lib/repr.h"
+#include "types/node_repr.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
-#include "lib/escaped_code_points.h"
+#include "types/escaped_code_points.h"
 #include "types/number_text.h"
+#include "types/utf8.h"
 
-namespace plovarn {
+namespace plovarn::types {
 namespace {
 
 constexpr char32_t replacement_char = 0xFFFD;
 
-// Decodes one UTF-8 sequence at text[i], advancing i. Malformed bytes decode as
+// The character at text[i], advancing i past it. Malformed bytes decode as
 // U+FFFD one at a time, so the output stays valid UTF-8 whatever the input.
-char32_t decode_utf8(std::string_view text, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t len = 0;
-    char32_t c = 0;
-    char32_t min = 0;
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        len = 2, c = lead & 0x1F, min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        len = 3, c = lead & 0x0F, min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        len = 4, c = lead & 0x07, min = 0x10000;
-    } else {
+char32_t next_char(std::string_view text, std::size_t& i) {
+    const Utf8Char c = decode_utf8(reinterpret_cast<const unsigned char*>(text.data()) + i, text.size() - i);
+    if (c.fault != Utf8Char::Fault::None) {
         ++i;
         return replacement_char;
     }
-    if (i + len > text.size()) {
-        ++i;
-        return replacement_char;
-    }
-    for (std::size_t k = 1; k < len; ++k) {
-        const unsigned char b = byte(i + k);
-        if ((b & 0xC0) != 0x80) {
-            ++i;
-            return replacement_char;
-        }
-        c = (c << 6) | (b & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        ++i;
-        return replacement_char;
-    }
-    i += len;
-    return c;
-}
-
-void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    i += c.length;
+    return c.value;
 }
 
 void append_code_escape(std::string& out, char32_t c) {
@@ -94,7 +47,7 @@ void append_quoted(std::string& out, std::string_view text) {
         out.append(text.data() + i, run - i);
         i = run;
         if (i == text.size()) break;
-        const char32_t c = decode_utf8(text, i);
+        const char32_t c = next_char(text, i);
         switch (c) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -122,19 +75,19 @@ void append_float(std::string& out, double value) {
         out += value < 0 ? "-inf" : "inf";
         return;
     }
-    types::append_positional_float(out, value);
+    append_positional_float(out, value);
 }
 
-void append_node_repr(std::string& out, const types::YamlNode& node) {
-    using Kind = types::YamlNode::Kind;
+void append_node_repr(std::string& out, const YamlNode& node) {
+    using Kind = YamlNode::Kind;
     switch (node.kind()) {
         case Kind::Mapping: append_mapping_repr(out, node.as_mapping()); return;
         case Kind::Sequence: append_sequence_repr(out, node.as_sequence()); return;
         case Kind::Null: out += "None"; return;
         case Kind::Scalar: break;
     }
-    const types::ScalarValue& s = node.as_scalar();
-    using SKind = types::ScalarValue::Kind;
+    const ScalarValue& s = node.as_scalar();
+    using SKind = ScalarValue::Kind;
     switch (s.kind()) {
         case SKind::Int: {
             char buf[24];
@@ -149,7 +102,7 @@ void append_node_repr(std::string& out, const types::YamlNode& node) {
     }
 }
 
-void append_mapping_repr(std::string& out, const types::YamlMapping& map) {
+void append_mapping_repr(std::string& out, const YamlMapping& map) {
     out += "YamlMapping({";
     bool first = true;
     for (const auto& [key, entry] : map) {
@@ -162,7 +115,7 @@ void append_mapping_repr(std::string& out, const types::YamlMapping& map) {
     out += "})";
 }
 
-void append_sequence_repr(std::string& out, const types::ItemArray& items) {
+void append_sequence_repr(std::string& out, const ItemArray& items) {
     out += "YamlSequence([";
     bool first = true;
     for (const auto& item : items) {
@@ -173,22 +126,22 @@ void append_sequence_repr(std::string& out, const types::ItemArray& items) {
     out += "])";
 }
 
-std::string node_repr(const types::YamlNode& node) {
+std::string node_repr(const YamlNode& node) {
     std::string out;
     append_node_repr(out, node);
     return out;
 }
 
-std::string mapping_repr(const types::YamlMapping& map) {
+std::string mapping_repr(const YamlMapping& map) {
     std::string out;
     append_mapping_repr(out, map);
     return out;
 }
 
-std::string sequence_repr(const types::ItemArray& items) {
+std::string sequence_repr(const ItemArray& items) {
     std::string out;
     append_sequence_repr(out, items);
     return out;
 }
 
-}  // namespace plovarn
+}  // namespace plovarn::types

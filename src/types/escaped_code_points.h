@@ -1,6 +1,6 @@
 #pragma once
 
-namespace plovarn {
+namespace plovarn::types {
 
 // True for code points that a representation writes as \u{...}: characters that
 // are not printable (controls, format characters, separators other than the
@@ -8,4 +8,4 @@ namespace plovarn {
 // (Grapheme_Extend).
 bool is_escaped_code_point(char32_t c);
 
-}  // namespace plovarn
+}  // namespace plovarn::types

@@ -1,0 +1,120 @@
+"""What the writer writes reads the same in other YAML readers: a string that PyYAML
+(YAML 1.1) or a YAML 1.2 core-schema reader would take for something else is
+written quoted, and every string written reads back in PyYAML as that string."""
+
+import pytest
+import yaml
+from hypothesis import given, settings
+from hypothesis import strategies as st
+
+import plovarn
+from plovarn import YamlMapping, YamlSequence
+
+STR_TAG = "tag:yaml.org,2002:str"
+
+
+def pyyaml_tag(text):
+    """The tag that PyYAML's safe loader gives the plain scalar `text`."""
+    return yaml.SafeLoader.resolve(yaml.SafeLoader, yaml.ScalarNode, text, (True, False))
+
+
+def written(text):
+    """The text written as a value, and what follows the key."""
+    doc = YamlMapping()
+    doc["k"] = text
+    return plovarn.dumps(doc).removeprefix("k: ").removesuffix("\n")
+
+
+def is_quoted(out):
+    return out[:1] in ("'", '"')
+
+
+def reads_back_everywhere(text):
+    doc = YamlMapping()
+    doc[text] = text
+    seq = YamlSequence()
+    seq.append(text)
+    for obj, expected in ((doc, {text: text}), (seq, [text])):
+        out = plovarn.dumps(obj)
+        assert yaml.safe_load(out) == expected, out
+        assert plovarn.loads(out) == expected, out
+
+
+# Spellings from the issue and from each schema's published patterns; where PyYAML
+# keeps a string (y, n), the YAML 1.1 types or the 1.2 core schema do not.
+OTHER_READERS_ONLY = [
+    "2024-01-01", "2001-12-14t21:59:43.10-05:00", "2001-12-14 21:59:43.10 -5", "2002-12-14T1:02:03Z",
+    "12:30", "190:20:30.15", "-1:30", "1_000", "+1_0.5", "0b101", "-0b1_0", "y", "n", "Y", "N",
+    "+.inf", "+.INF", "1_0.", "-._5", "9223372036854775808", "1e1_0", "0B11", "0b-1", "-_1", "1__0",
+]
+PLAIN_STRINGS = ["1.2.3", "12:60", "0:30", "2024-01", "v1.2", "yy", "x.inf", "1e", "0x", "_1", "1-2", "inf", "nan"]
+
+
+@pytest.mark.parametrize("text", OTHER_READERS_ONLY)
+def test_other_readers_spellings_are_quoted(text):
+    assert plovarn.loads(f"k: {text}\n")["k"] == text  # a string here
+    assert is_quoted(written(text))
+    reads_back_everywhere(text)
+
+
+@pytest.mark.parametrize("text", PLAIN_STRINGS)
+def test_near_misses_stay_plain(text):
+    assert pyyaml_tag(text) == STR_TAG
+    assert written(text) == text
+    reads_back_everywhere(text)
+
+
+def pyyaml_patterns():
+    """PyYAML's own implicit resolver patterns, one per tag."""
+    patterns = {}
+    for resolvers in yaml.SafeLoader.yaml_implicit_resolvers.values():
+        for tag, pattern in resolvers:
+            patterns[tag] = pattern
+    return sorted(patterns.items())
+
+
+def edited(text, draw):
+    """A text with one character inserted, replaced or removed."""
+    if not text:
+        return text
+    i = draw(st.integers(0, len(text) - 1))
+    c = draw(st.sampled_from("0159_+-.:eExbotTZ yn"))
+    how = draw(st.sampled_from(["insert", "replace", "remove"]))
+    if how == "insert":
+        return text[:i] + c + text[i:]
+    if how == "replace":
+        return text[:i] + c + text[i + 1:]
+    return text[:i] + text[i + 1:]
+
+
+@st.composite
+def scalar_texts(draw):
+    """Texts that PyYAML resolves (drawn from its patterns), their near misses, and
+    texts over the characters of numbers, dates and the boolean words."""
+    kind = draw(st.sampled_from(["pattern", "near miss", "characters"]))
+    if kind == "characters":
+        return draw(st.text(alphabet="0123456789_+-.:eEbBoOxXtTZ ~ynYNfalsetruNoO", min_size=1, max_size=14))
+    tag, pattern = draw(st.sampled_from(pyyaml_patterns()))
+    text = draw(st.from_regex(pattern, fullmatch=True).filter(lambda t: "\n" not in t and 0 < len(t) < 40))
+    if kind == "near miss":
+        text = edited(text, draw)
+    # A plain scalar holds no line break and no leading or trailing blank.
+    return text.strip(" \t") or "0"
+
+
+@settings(max_examples=600, deadline=None)
+@given(scalar_texts())
+def test_what_pyyaml_resolves_is_quoted_and_every_string_reads_back(text):
+    out = written(text)
+    if pyyaml_tag(text) != STR_TAG:
+        assert is_quoted(out), (text, pyyaml_tag(text))
+    reads_back_everywhere(text)
+
+
+@settings(max_examples=300, deadline=None)
+@given(st.text(alphabet=st.characters(min_codepoint=0x20, max_codepoint=0x7E), min_size=1, max_size=12))
+def test_any_printable_text_reads_back_in_pyyaml(text):
+    if pyyaml_tag(text) != STR_TAG:
+        assert is_quoted(written(text)), text
+    reads_back_everywhere(text)
+
