@@ -30,7 +30,7 @@ public:
     }
     Feed& scalar(std::string text, std::uint64_t line, std::vector<std::pair<std::uint64_t, std::string>> comments = {},
                  ScalarStyle style = ScalarStyle::Plain) {
-        return on(ev::Scalar{std::move(text), style, 0, nullptr}, line, std::move(comments));
+        return on(ev::Scalar{std::move(text), style, 0, nullptr, {}}, line, std::move(comments));
     }
     std::vector<types::YamlNode> docs() { return builder.take_documents(); }
 
