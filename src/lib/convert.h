@@ -5,20 +5,18 @@
 // the std::optional ones return nullopt with an exception set.
 
 #include <optional>
+#include <vector>
 
 #include "lib/py_ref.h"
 #include "types/node.h"
 
 namespace plovarn {
 
-namespace convert_detail {
-class KeyCache;
-}
-
 // Document root to YamlMapping / YamlSequence / YamlScalar; takes the tree over.
 PyRef node_to_doc(types::YamlNode node);
-// The same, sharing key objects with the other documents of one load.
-PyRef node_to_doc(types::YamlNode node, convert_detail::KeyCache& keys);
+// The documents of one load, in stream order, as a list of such objects; takes
+// the trees over. One key object serves every mapping that repeats the key.
+PyRef docs_to_list(std::vector<types::YamlNode> docs);
 // Node to the Python value stored in a parent container (collections become
 // YamlMapping / YamlSequence with their own inner).
 PyRef node_to_py(const types::YamlNode& node);

@@ -134,6 +134,33 @@ PyRef convert_node(const YamlNode& node, KeyCache& keys) {
     return PyRef::borrow(Py_None);
 }
 
+// A loaded document is kept as long as its objects live: drop the slack the
+// reader's growth left, before the levels come to be shared with those objects.
+PyRef document(YamlNode node, KeyCache& keys) {
+    types::trim_capacity(node);
+    if (node.is_mapping() || node.is_sequence()) return convert_collection<Objects>(node, keys);
+    return new_yaml_scalar(std::move(node));
+}
+
+// Keeps the cyclic garbage collector off while a load makes its objects, and
+// puts back the state it found on every way out. Every object made is reachable
+// from the result, so a collection meanwhile would only walk them, again and
+// again as a large load goes on. No code of the program runs during the
+// conversion, so nothing can switch the collector meanwhile; a pause inside
+// another finds it off and leaves it off.
+class CollectorPause {
+public:
+    CollectorPause() : was_enabled_(PyGC_Disable() == 1) {}
+    ~CollectorPause() {
+        if (was_enabled_) PyGC_Enable();
+    }
+    CollectorPause(const CollectorPause&) = delete;
+    CollectorPause& operator=(const CollectorPause&) = delete;
+
+private:
+    bool was_enabled_;
+};
+
 }  // namespace
 
 PyRef scalar_to_py(const types::ScalarValue& value) {
@@ -154,16 +181,23 @@ PyRef node_to_py(const types::YamlNode& node) {
 }
 
 PyRef node_to_doc(types::YamlNode node) {
+    CollectorPause pause;
     KeyCache keys;
-    return node_to_doc(std::move(node), keys);
+    return document(std::move(node), keys);
 }
 
-PyRef node_to_doc(types::YamlNode node, convert_detail::KeyCache& keys) {
-    // A loaded document is kept as long as its objects live: drop the slack the
-    // reader's growth left, before the levels come to be shared with those objects.
-    types::trim_capacity(node);
-    if (node.is_mapping() || node.is_sequence()) return convert_collection<Objects>(node, keys);
-    return new_yaml_scalar(std::move(node));
+PyRef docs_to_list(std::vector<types::YamlNode> docs) {
+    CollectorPause pause;
+    PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(docs.size())));
+    if (!list) return list;
+    KeyCache keys;
+    Py_ssize_t i = 0;
+    for (YamlNode& doc : docs) {
+        PyRef obj = document(std::move(doc), keys);
+        if (!obj) return obj;
+        PyList_SET_ITEM(list.get(), i++, obj.release());
+    }
+    return list;
 }
 
 PyRef mapping_to_py_obj(types::YamlMapping map) {

@@ -8,7 +8,6 @@
 #include "emitter/emitter.h"
 #include "lib/args.h"
 #include "lib/convert.h"
-#include "lib/convert_key_cache.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 #include "lib/streams.h"
@@ -63,16 +62,7 @@ PyObject* first_document(std::string_view text) {
 PyObject* all_documents(std::string_view text) {
     auto docs = parse_text(text);
     if (!docs) return nullptr;
-    PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(docs->size())));
-    if (!list) return nullptr;
-    convert_detail::KeyCache keys;
-    Py_ssize_t i = 0;
-    for (auto& doc : *docs) {
-        PyRef obj = node_to_doc(std::move(doc), keys);
-        if (!obj) return nullptr;
-        PyList_SET_ITEM(list.get(), i++, obj.release());
-    }
-    return list.release();
+    return docs_to_list(std::move(*docs)).release();
 }
 
 // The text of one document; always ends with a line feed.
