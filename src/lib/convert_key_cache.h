@@ -24,12 +24,21 @@ public:
 private:
     static constexpr std::size_t max_key_size = 64;
     static constexpr std::size_t max_entries = std::size_t{1} << 14;
+    static constexpr std::size_t initial_slots = 256;
+    // Probes a lookup may take: a key whose probe would run longer is made
+    // afresh and not kept, so that keys crafted to collide cost no more than
+    // keys not cached at all.
+    static constexpr std::size_t max_probes = 16;
 
-    PyRef* find_slot(std::string_view key, std::uint64_t hash);
+    struct Slot {
+        std::uint64_t hash = 0;
+        PyRef key;  // empty for an empty slot
+    };
+
+    Slot* find_slot(std::string_view key, std::uint64_t hash);
     void grow();
 
-    std::vector<PyRef> keys_;  // open addressing; empty slots hold nothing
-    std::vector<std::uint64_t> hashes_;
+    std::vector<Slot> slots_;  // open addressing, a power of two long
     std::size_t used_ = 0;
 };
 
