@@ -72,7 +72,7 @@ bool same_text(PyObject* str, std::string_view key) {
 // The slot holding the key, or the empty slot where it would go; null when the
 // probe runs past its bound.
 KeyCache::Slot* KeyCache::find_slot(std::string_view key, std::uint64_t hash) {
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = size_ - 1;
     std::size_t i = hash & mask;
     for (std::size_t probes = 0; probes < max_probes; ++probes, i = (i + 1) & mask) {
         Slot& slot = slots_[i];
@@ -82,20 +82,24 @@ KeyCache::Slot* KeyCache::find_slot(std::string_view key, std::uint64_t hash) {
 }
 
 void KeyCache::grow() {
-    std::vector<Slot> old = std::move(slots_);
-    slots_ = std::vector<Slot>(old.empty() ? initial_slots : old.size() * 2);
+    std::vector<Slot> table(size_ * 2);
+    Slot* const old = slots_;
+    const std::size_t old_size = size_;
+    slots_ = table.data();
+    size_ = table.size();
     used_ = 0;
-    for (Slot& slot : old) {
-        if (!slot.key) continue;
-        PyObject* str = slot.key.get();
+    for (Slot* slot = old; slot != old + old_size; ++slot) {
+        if (!slot->key) continue;
+        PyObject* str = slot->key.get();
         const std::string_view text(reinterpret_cast<const char*>(PyUnicode_1BYTE_DATA(str)),
                                     static_cast<std::size_t>(PyUnicode_GET_LENGTH(str)));
         // A key whose cluster is full after all is dropped; later uses make their own.
-        if (Slot* fresh = find_slot(text, slot.hash)) {
-            *fresh = std::move(slot);
+        if (Slot* fresh = find_slot(text, slot->hash)) {
+            *fresh = std::move(*slot);
             ++used_;
         }
     }
+    heap_ = std::move(table);
 }
 
 PyRef KeyCache::get(std::string_view key) {
@@ -104,12 +108,11 @@ PyRef KeyCache::get(std::string_view key) {
     const std::optional<std::uint64_t> ascii_hash = hash_ascii(key);
     if (!ascii_hash) return str_from_utf8(key);
     const std::uint64_t hash = *ascii_hash;
-    if (slots_.empty()) grow();
     Slot* slot = find_slot(key, hash);
     if (slot != nullptr && slot->key) return PyRef::borrow(slot->key.get());
     PyRef fresh = ascii_str(key);
     if (!fresh || slot == nullptr || used_ >= max_entries) return fresh;
-    if ((used_ + 1) * 2 > slots_.size()) {
+    if ((used_ + 1) * 2 > size_) {
         grow();
         slot = find_slot(key, hash);
         if (slot == nullptr) return fresh;

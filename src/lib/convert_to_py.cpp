@@ -123,11 +123,17 @@ PyRef convert_collection(const YamlNode& root, KeyCache& keys) {
 }
 
 template <class Make>
-PyRef convert_node(const YamlNode& node, KeyCache& keys) {
+PyRef convert_collection(const YamlNode& root) {
+    KeyCache keys;
+    return convert_collection<Make>(root, keys);
+}
+
+template <class Make>
+PyRef convert_node(const YamlNode& node) {
     using Kind = YamlNode::Kind;
     switch (node.kind()) {
         case Kind::Mapping:
-        case Kind::Sequence: return convert_collection<Make>(node, keys);
+        case Kind::Sequence: return convert_collection<Make>(node);
         case Kind::Scalar: return scalar_to_py(node.as_scalar());
         case Kind::Null: break;
     }
@@ -175,10 +181,7 @@ PyRef scalar_to_py(const types::ScalarValue& value) {
     return PyRef::borrow(Py_None);
 }
 
-PyRef node_to_py(const types::YamlNode& node) {
-    KeyCache keys;
-    return convert_node<Objects>(node, keys);
-}
+PyRef node_to_py(const types::YamlNode& node) { return convert_node<Objects>(node); }
 
 PyRef node_to_doc(types::YamlNode node) {
     CollectorPause pause;
@@ -200,29 +203,14 @@ PyRef docs_to_list(std::vector<types::YamlNode> docs) {
     return list;
 }
 
-PyRef mapping_to_py_obj(types::YamlMapping map) {
-    KeyCache keys;
-    return convert_collection<Objects>(YamlNode(std::move(map)), keys);
-}
+PyRef mapping_to_py_obj(types::YamlMapping map) { return convert_collection<Objects>(YamlNode(std::move(map))); }
 
-PyRef sequence_to_py_obj(types::ItemArray items) {
-    KeyCache keys;
-    return convert_collection<Objects>(YamlNode(std::move(items)), keys);
-}
+PyRef sequence_to_py_obj(types::ItemArray items) { return convert_collection<Objects>(YamlNode(std::move(items))); }
 
-PyRef node_to_dict(const types::YamlNode& node) {
-    KeyCache keys;
-    return convert_node<Plain>(node, keys);
-}
+PyRef node_to_dict(const types::YamlNode& node) { return convert_node<Plain>(node); }
 
-PyRef mapping_to_dict(const types::YamlMapping& map) {
-    KeyCache keys;
-    return convert_collection<Plain>(YamlNode(map), keys);
-}
+PyRef mapping_to_dict(const types::YamlMapping& map) { return convert_collection<Plain>(YamlNode(map)); }
 
-PyRef sequence_to_dict(const types::ItemArray& items) {
-    KeyCache keys;
-    return convert_collection<Plain>(YamlNode(items), keys);
-}
+PyRef sequence_to_dict(const types::ItemArray& items) { return convert_collection<Plain>(YamlNode(items)); }
 
 }  // namespace plovarn
