@@ -73,16 +73,16 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
                     if (auto* seq = std::get_if<SequenceFrame>(&frames_.back()))
                         seq->comment_before = take_before(line);
                 if constexpr (std::is_same_v<E, parser::event::SequenceStart>)
-                    frames_.emplace_back(std::in_place_type<SequenceFrame>);
+                    std::get<SequenceFrame>(frames_.emplace_back(std::in_place_type<SequenceFrame>)).items = levels_.items();
                 else
-                    frames_.emplace_back(std::in_place_type<MappingFrame>);
+                    std::get<MappingFrame>(frames_.emplace_back(std::in_place_type<MappingFrame>)).map = levels_.map();
                 std::visit([&](auto& frame) { frame.props = node_props(ev.anchor, ev.tag); }, frames_.back());
             } else if constexpr (std::is_same_v<E, parser::event::SequenceEnd>) {
                 if (frames_.empty()) return;
                 Frame top = std::move(frames_.back());
                 frames_.pop_back();
                 if (auto* seq = std::get_if<SequenceFrame>(&top)) {
-                    types::ItemArray items(std::move(seq->items));
+                    types::ItemArray items = levels_.finish(std::move(seq->items));
                     if (!seq->props.empty()) items.set_props(std::move(seq->props));
                     push_node(types::YamlNode(std::move(items)));
                 }
@@ -92,8 +92,9 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
                 frames_.pop_back();
                 if (auto* map = std::get_if<MappingFrame>(&top)) {
                     if (frames_.empty()) root_last_written_ = map->last_written;
-                    if (!map->props.empty()) map->map.set_props(std::move(map->props));
-                    push_node(types::YamlNode(std::move(map->map)));
+                    types::YamlMapping done = levels_.finish(std::move(map->map));
+                    if (!map->props.empty()) done.set_props(std::move(map->props));
+                    push_node(types::YamlNode(std::move(done)));
                 }
             }
             // Stream and document boundaries build nothing: a document ends when

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "builder/frame.h"
+#include "builder/level_store.h"
 #include "parser/event.h"
 #include "types/node.h"
 #include "types/opt_text.h"
@@ -50,6 +51,7 @@ private:
 
     std::optional<std::uint64_t> last_line_;
     std::vector<Frame> frames_;
+    LevelStore levels_;
     std::vector<types::YamlNode> documents_;
     std::vector<PendingComment> pending_;
     // The texts of `pending_` in order, each after a "\n" but the first, so that a

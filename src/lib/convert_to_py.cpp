@@ -140,10 +140,9 @@ PyRef convert_node(const YamlNode& node) {
     return PyRef::borrow(Py_None);
 }
 
-// A loaded document is kept as long as its objects live: drop the slack the
-// reader's growth left, before the levels come to be shared with those objects.
+// The root's object takes the tree over; the reader hands over every level at
+// its exact size, so a loaded document keeps nothing it does not hold.
 PyRef document(YamlNode node, KeyCache& keys) {
-    types::trim_capacity(node);
     if (node.is_mapping() || node.is_sequence()) return convert_collection<Objects>(node, keys);
     return new_yaml_scalar(std::move(node));
 }

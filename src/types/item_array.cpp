@@ -1,10 +1,18 @@
 // Sequence payload operations that are not inline.
 
 #include <algorithm>
+#include <iterator>
 
 #include "types/node.h"
 
 namespace plovarn::types {
+
+ItemArray ItemArray::exact_from(std::vector<YamlItem>& grown) {
+    // Built from a range of known length, the vector allocates exactly that.
+    ItemArray exact(std::vector<YamlItem>(std::make_move_iterator(grown.begin()), std::make_move_iterator(grown.end())));
+    grown.clear();
+    return exact;
+}
 
 void ItemArray::insert(std::size_t pos, YamlItem item) {
     auto& items = data_.mut().items;

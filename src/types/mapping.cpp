@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <random>
 
 #include "types/node.h"
@@ -142,6 +143,20 @@ std::vector<YamlMapping::Pair> YamlMapping::take_all() {
     MapData& d = data_.mut();
     d.index.reset();
     return std::exchange(d.entries, {});
+}
+
+YamlMapping YamlMapping::take_exact() {
+    YamlMapping exact;
+    if (data_.empty()) return exact;
+    MapData& d = data_.mut();
+    if (d.entries.empty() && d.props.empty()) return exact;
+    MapData& out = exact.data_.mut();
+    // Built from a range of known length, the vector allocates exactly that.
+    out.entries = std::vector<Pair>(std::make_move_iterator(d.entries.begin()), std::make_move_iterator(d.entries.end()));
+    out.index = std::move(d.index);  // the positions stay as they were
+    out.props = std::move(d.props);
+    d.entries.clear();
+    return exact;
 }
 
 void YamlMapping::set_props(NodeProps props) {

@@ -30,15 +30,14 @@ struct MapData;
 struct SeqData;
 class YamlNode;
 
-// Drops the spare capacity of every level of the tree that is not shared with
-// another tree, so that a finished document keeps only what it holds.
-void trim_capacity(YamlNode& root);
-
 // The sequence payload: a growable array of items in document order.
 class ItemArray {
 public:
     ItemArray() = default;
     explicit ItemArray(std::vector<YamlItem> items);
+    // A new array of the items, allocated at exactly their number; `grown` is
+    // left empty and keeps its storage, for building the next level in.
+    static ItemArray exact_from(std::vector<YamlItem>& grown);
 
     std::size_t size() const;
     bool empty() const { return size() == 0; }
@@ -63,7 +62,6 @@ public:
     void set_props(NodeProps props);
 
 private:
-    friend void trim_capacity(YamlNode& root);
     detail::Cow<SeqData> data_;
 };
 
@@ -92,13 +90,16 @@ public:
     void reserve(std::size_t n);
     // All pairs in index order, leaving the map empty; its anchor and tag stay.
     std::vector<Pair> take_all();
+    // The entries, their index and the anchor and tag, moved into a new map whose
+    // entries are allocated at exactly their number. This map is left empty and
+    // keeps the storage of its entries, for building the next map in.
+    YamlMapping take_exact();
 
     // Anchor and tag written in front of the mapping; null when it has none.
     const NodeProps* props() const;
     void set_props(NodeProps props);
 
 private:
-    friend void trim_capacity(YamlNode& root);
     detail::Cow<MapData> data_;
 };
 
