@@ -61,6 +61,10 @@ public:
     const NodeProps* props() const;
     void set_props(NodeProps props);
 
+    // Whether both are handles on one stored level, which neither has changed
+    // since it was shared: then they read the same in every respect.
+    bool same_storage(const ItemArray& other) const { return data_.get() == other.data_.get(); }
+
 private:
     detail::Cow<SeqData> data_;
 };
@@ -98,6 +102,10 @@ public:
     // Anchor and tag written in front of the mapping; null when it has none.
     const NodeProps* props() const;
     void set_props(NodeProps props);
+
+    // Whether both are handles on one stored level, which neither has changed
+    // since it was shared: then they read the same in every respect.
+    bool same_storage(const YamlMapping& other) const { return data_.get() == other.data_.get(); }
 
 private:
     detail::Cow<MapData> data_;
@@ -156,6 +164,12 @@ public:
     bool is_sequence() const { return kind() == Kind::Sequence; }
     bool is_scalar() const { return kind() == Kind::Scalar; }
     bool is_null() const { return kind() == Kind::Null; }
+    // Both are collections held in one stored level (see YamlMapping::same_storage).
+    bool same_storage(const YamlNode& other) const {
+        if (kind() != other.kind()) return false;
+        if (is_mapping()) return as_mapping().same_storage(other.as_mapping());
+        return is_sequence() && as_sequence().same_storage(other.as_sequence());
+    }
 
     // Access to the alternative that kind() names.
     const YamlMapping& as_mapping() const { return *std::launder(reinterpret_cast<const YamlMapping*>(storage_)); }

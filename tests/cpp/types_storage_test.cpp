@@ -244,3 +244,22 @@ TEST(NodeStorage, AliasNamesAndCollectionPropsSurviveCopiesAndSorting) {
     items.take_all();
     EXPECT_EQ(items.props()->tag, "!Ref");
 }
+
+TEST(NodeStorage, SameStorageHoldsUntilEitherCopyChanges) {
+    YamlMapping map;
+    map.insert_full("k", YamlEntry{{}, {}, str_node("v")});
+    ItemArray seq;
+    seq.push_back(YamlItem{{}, {}, str_node("v")});
+    for (const YamlNode& level : {YamlNode(map), YamlNode(seq)}) {
+        YamlNode copy = level;
+        EXPECT_TRUE(copy.same_storage(level));
+        if (copy.is_mapping()) copy.as_mapping().entry_mut(0).comment_inline = std::string("c");
+        else copy.as_sequence().at_mut(0).comment_inline = std::string("c");
+        EXPECT_FALSE(copy.same_storage(level));
+        EXPECT_FALSE(YamlNode(level).same_storage(copy));
+    }
+    // Scalars and nulls are never one stored level; neither are levels of other kinds.
+    EXPECT_FALSE(str_node("v").same_storage(str_node("v")));
+    EXPECT_FALSE(YamlNode().same_storage(YamlNode()));
+    EXPECT_FALSE(YamlNode(map).same_storage(YamlNode(seq)));
+}
