@@ -21,12 +21,12 @@ public:
     // The finished level at its exact size; the storage goes back to the store.
     types::ItemArray finish(std::vector<types::YamlItem>&& items) {
         types::ItemArray exact = types::ItemArray::exact_from(items);
-        spare_items_.push_back(std::move(items));
+        if (items.capacity() != 0) spare_items_.push_back(std::move(items));
         return exact;
     }
     types::YamlMapping finish(types::YamlMapping&& map) {
         types::YamlMapping exact = map.take_exact();
-        spare_maps_.push_back(std::move(map));
+        if (map.capacity() != 0) spare_maps_.push_back(std::move(map));
         return exact;
     }
 

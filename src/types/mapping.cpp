@@ -150,6 +150,11 @@ YamlMapping YamlMapping::take_exact() {
     if (data_.empty()) return exact;
     MapData& d = data_.mut();
     if (d.entries.empty() && d.props.empty()) return exact;
+    // Storage that is full already is handed over as it is, and none is kept.
+    if (d.entries.capacity() == d.entries.size()) {
+        exact.data_ = std::move(data_);
+        return exact;
+    }
     MapData& out = exact.data_.mut();
     // Built from a range of known length, the vector allocates exactly that.
     out.entries = std::vector<Pair>(std::make_move_iterator(d.entries.begin()), std::make_move_iterator(d.entries.end()));

@@ -36,7 +36,8 @@ public:
     ItemArray() = default;
     explicit ItemArray(std::vector<YamlItem> items);
     // A new array of the items, allocated at exactly their number; `grown` is
-    // left empty and keeps its storage, for building the next level in.
+    // left empty and keeps its storage, if it had room to spare, for building
+    // the next level in.
     static ItemArray exact_from(std::vector<YamlItem>& grown);
 
     std::size_t size() const;
@@ -92,11 +93,14 @@ public:
     const Pair* end() const;
 
     void reserve(std::size_t n);
+    // Entries the map has storage for.
+    std::size_t capacity() const;
     // All pairs in index order, leaving the map empty; its anchor and tag stay.
     std::vector<Pair> take_all();
     // The entries, their index and the anchor and tag, moved into a new map whose
     // entries are allocated at exactly their number. This map is left empty and
-    // keeps the storage of its entries, for building the next map in.
+    // keeps the storage of its entries, if it had room to spare, for building
+    // the next map in.
     YamlMapping take_exact();
 
     // Anchor and tag written in front of the mapping; null when it has none.
@@ -298,6 +302,7 @@ inline std::vector<YamlItem>& ItemArray::items_mut() { return data_.mut().items;
 inline const NodeProps* ItemArray::props() const { return data_.get() ? data_.get()->props.get() : nullptr; }
 inline const NodeProps* YamlMapping::props() const { return data_.get() ? data_.get()->props.get() : nullptr; }
 
+inline std::size_t YamlMapping::capacity() const { return data_.get() ? data_.get()->entries.capacity() : 0; }
 inline std::size_t YamlMapping::size() const { return data_.get() ? data_.get()->entries.size() : 0; }
 inline const YamlMapping::Pair& YamlMapping::at(std::size_t i) const { return data_.get()->entries[i]; }
 inline YamlEntry& YamlMapping::entry_mut(std::size_t i) { return data_.mut().entries[i].second; }
