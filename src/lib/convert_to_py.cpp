@@ -24,17 +24,17 @@ constexpr const char* converting = " while converting a YAML node";
 // from under the walk), and the position of the next entry or element.
 struct Level {
     Level(PyRef container, const types::YamlMapping& level)
-        : obj(std::move(container)), map(level), entries(map.begin()), size(map.size()) {}
+        : obj(std::move(container)), map(level), is_mapping(true), size(map.size()) {}
     Level(PyRef container, const types::ItemArray& level)
         : obj(std::move(container)), seq(level), items(seq.begin()), size(seq.size()) {}
 
-    const YamlNode& child() const { return entries != nullptr ? entries[next].second.node : items[next].node; }
+    const YamlNode& child() const { return is_mapping ? map.at(next).second.node : items[next].node; }
 
     PyRef obj;
     types::YamlMapping map;  // a mapping level, or empty
     types::ItemArray seq;    // a sequence level, or empty
-    const types::YamlMapping::Pair* entries = nullptr;  // into `map`; null for a sequence
-    const types::YamlItem* items = nullptr;             // into `seq`
+    bool is_mapping = false;
+    const types::YamlItem* items = nullptr;  // into `seq`
     std::size_t size = 0;
     std::size_t next = 0;
 };
@@ -72,8 +72,8 @@ PyRef leaf_to_py(const YamlNode& node) {
 template <class Make>
 [[gnu::always_inline]] inline bool put(Level& level, PyRef& value, KeyCache& keys) {
     const std::size_t i = level.next++;
-    if (level.entries == nullptr) return Make::put_element(level.obj.get(), i, value);
-    PyRef key = keys.get(level.entries[i].first);
+    if (!level.is_mapping) return Make::put_element(level.obj.get(), i, value);
+    PyRef key = keys.get(level.map.at(i).first);
     return key && PyDict_SetItem(level.obj.get(), key.get(), value.get()) == 0;
 }
 

@@ -37,8 +37,8 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
     {
         WriteAccess write(m->guard, type_name);
         if (!write.ok()) return -1;
-        if (auto index = m->inner.get_index_of(*text)) {
-            types::replace_value(m->inner.entry_mut(*index).node, *node);
+        if (YamlEntry* entry = m->inner.find_mut(*text)) {
+            types::replace_value(entry->node, *node);
         } else {
             m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
         }
@@ -280,9 +280,9 @@ PyObject* set_comment(PyObject* self, PyObject* const* args, Py_ssize_t nargs, P
     PyYamlMapping* m = self_of(self);
     WriteAccess write(m->guard, type_name);
     if (!write.ok()) return nullptr;
-    const auto index = m->inner.get_index_of(*text);
-    if (!index) return key_error(a[0], *text);
-    comment_of(m->inner.entry_mut(*index), which) = std::string(*comment);
+    YamlEntry* entry = m->inner.find_mut(*text);
+    if (entry == nullptr) return key_error(a[0], *text);
+    comment_of(*entry, which) = std::string(*comment);
     Py_RETURN_NONE;
 }
 

@@ -39,7 +39,11 @@ void ItemArray::clear() {
     else data_ = detail::Cow<SeqData>();
 }
 
-void ItemArray::reserve(std::size_t n) { data_.mut().items.reserve(n); }
+// Exact reservations, one element at a time, would copy the array on every call.
+void ItemArray::reserve(std::size_t n) {
+    auto& items = data_.mut().items;
+    if (n > items.capacity()) items.reserve(std::max(n, 2 * items.capacity()));
+}
 
 std::vector<YamlItem> ItemArray::take_all() {
     if (data_.empty()) return {};

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <optional>
@@ -71,9 +72,14 @@ private:
 };
 
 // The tree mapping: text keys to entries, in insertion order, with a hash index.
+// Removing a key costs O(1) amortised: a large map leaves a hole where the entry
+// stood and closes its holes in one pass once they outnumber the entries.
+// Positions, iteration and the index returned by insert_full count entries only,
+// never holes, so callers see a dense array; no const operation moves an entry.
 class YamlMapping {
 public:
     using Pair = std::pair<KeyText, YamlEntry>;
+    class Iterator;
 
     YamlMapping() = default;  // `new`: no entries; a hash seed is drawn once an index is needed
 
@@ -86,12 +92,17 @@ public:
 
     std::size_t size() const;
     bool empty() const { return size() == 0; }
+    // Entry at a position. The first positional access after a removal from a
+    // map with holes numbers the entries once (O(n)); later ones are O(1).
     const Pair& at(std::size_t i) const;
     YamlEntry& entry_mut(std::size_t i);
+    // Entry of a key, or null; O(1) whatever was removed before.
     const YamlEntry* find(std::string_view key) const;
-    const Pair* begin() const;
-    const Pair* end() const;
+    YamlEntry* find_mut(std::string_view key);
+    Iterator begin() const;
+    Iterator end() const;
 
+    // Room for n entries; repeated small reservations keep growth geometric.
     void reserve(std::size_t n);
     // Entries the map has storage for.
     std::size_t capacity() const;
@@ -112,6 +123,9 @@ public:
     bool same_storage(const YamlMapping& other) const { return data_.get() == other.data_.get(); }
 
 private:
+    // The slot of the entry at position i of a map that has holes.
+    static std::size_t slot_of(const MapData& d, std::size_t i);
+    void close_holes();
     detail::Cow<MapData> data_;
 };
 
@@ -252,14 +266,34 @@ struct YamlEntry {
     YamlNode node;
 };
 
-// Open-addressing index of entry positions + 1 (0 = free slot), with the seed of
-// its hash.
+// Where removals left holes among the entry slots of an indexed map.
+struct MapHoles {
+    std::size_t count = 0;
+    // One bit per entry slot, set for a hole.
+    std::vector<std::uint64_t> bits;
+    // The slots of the entries in order, for positional access: made by the first
+    // such access after a removal, kept by appends.
+    mutable std::vector<std::uint32_t> live;
+    mutable bool live_current = false;
+
+    bool at(std::size_t slot) const { return (bits[slot >> 6] >> (slot & 63) & 1) != 0; }
+};
+
+// Open-addressing index: each bucket holds an entry slot + 1 (0 = free) and the
+// low half of its key's hash, so that probing and removal compare and move
+// buckets without reading the entries. Only an indexed map has holes.
 struct MapIndex {
+    struct Bucket {
+        std::uint32_t entry = 0;
+        std::uint32_t hash = 0;
+    };
     std::uint64_t seed = 0;
-    std::vector<std::uint32_t> slots;
+    std::vector<Bucket> buckets;
+    std::unique_ptr<MapHoles> holes;  // null while there are none
 };
 
 struct MapData {
+    // Entry slots in order; while the index counts holes, some are empty pairs.
     std::vector<YamlMapping::Pair> entries;
     // Only maps too large for a linear scan have an index; most maps are small, so
     // it costs them one pointer.
@@ -267,16 +301,55 @@ struct MapData {
     detail::Cow<NodeProps> props;
 
     MapData() = default;
-    MapData(const MapData& other)
-        : entries(other.entries),
-          index(other.index ? std::make_unique<MapIndex>(*other.index) : nullptr),
-          props(other.props) {}
+    // A copy has no holes: copying a level is O(n) anyway, so it closes them.
+    MapData(const MapData& other);
     MapData(MapData&&) noexcept = default;
     MapData& operator=(const MapData& other) {
         if (this != &other) *this = MapData(other);
         return *this;
     }
     MapData& operator=(MapData&&) noexcept = default;
+
+    std::size_t holes() const { return index && index->holes ? index->holes->count : 0; }
+};
+
+// Walks the entries of a mapping in order, stepping over holes.
+class YamlMapping::Iterator {
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Pair;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const Pair*;
+    using reference = const Pair&;
+
+    Iterator() = default;
+    Iterator(const Pair* at, const MapData* data) : at_(at), data_(data) { skip_holes(); }
+
+    reference operator*() const { return *at_; }
+    pointer operator->() const { return at_; }
+    Iterator& operator++() {
+        ++at_;
+        skip_holes();
+        return *this;
+    }
+    Iterator operator++(int) {
+        Iterator before = *this;
+        ++*this;
+        return before;
+    }
+    friend bool operator==(const Iterator& a, const Iterator& b) { return a.at_ == b.at_; }
+
+private:
+    void skip_holes() {
+        if (data_ == nullptr || data_->holes() == 0) return;
+        const Pair* base = data_->entries.data();
+        const Pair* stop = base + data_->entries.size();
+        const MapHoles& holes = *data_->index->holes;
+        while (at_ != stop && holes.at(static_cast<std::size_t>(at_ - base))) ++at_;
+    }
+
+    const Pair* at_ = nullptr;
+    const MapData* data_ = nullptr;  // null for a map without holes
 };
 
 struct SeqData {
@@ -303,16 +376,26 @@ inline const NodeProps* ItemArray::props() const { return data_.get() ? data_.ge
 inline const NodeProps* YamlMapping::props() const { return data_.get() ? data_.get()->props.get() : nullptr; }
 
 inline std::size_t YamlMapping::capacity() const { return data_.get() ? data_.get()->entries.capacity() : 0; }
-inline std::size_t YamlMapping::size() const { return data_.get() ? data_.get()->entries.size() : 0; }
-inline const YamlMapping::Pair& YamlMapping::at(std::size_t i) const { return data_.get()->entries[i]; }
-inline YamlEntry& YamlMapping::entry_mut(std::size_t i) { return data_.mut().entries[i].second; }
-inline const YamlMapping::Pair* YamlMapping::begin() const { return data_.get() ? data_.get()->entries.data() : nullptr; }
-inline const YamlMapping::Pair* YamlMapping::end() const {
-    return data_.get() ? data_.get()->entries.data() + data_.get()->entries.size() : nullptr;
+inline std::size_t YamlMapping::size() const {
+    const MapData* d = data_.get();
+    return d ? d->entries.size() - d->holes() : 0;
 }
-inline const YamlEntry* YamlMapping::find(std::string_view key) const {
-    auto i = get_index_of(key);
-    return i ? &at(*i).second : nullptr;
+inline const YamlMapping::Pair& YamlMapping::at(std::size_t i) const {
+    const MapData& d = *data_.get();
+    return d.entries[d.holes() == 0 ? i : slot_of(d, i)];
+}
+inline YamlEntry& YamlMapping::entry_mut(std::size_t i) {
+    MapData& d = data_.mut();
+    return d.entries[d.holes() == 0 ? i : slot_of(d, i)].second;
+}
+inline YamlMapping::Iterator YamlMapping::begin() const {
+    const MapData* d = data_.get();
+    if (!d) return Iterator();
+    return Iterator(d->entries.data(), d->holes() == 0 ? nullptr : d);
+}
+inline YamlMapping::Iterator YamlMapping::end() const {
+    const MapData* d = data_.get();
+    return d ? Iterator(d->entries.data() + d->entries.size(), nullptr) : Iterator();
 }
 
 // Stores `next` in `slot`, unless both are scalars of the same value, or `slot` is

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "types/node.h"
 
@@ -143,3 +147,117 @@ TEST(Comments, AbsentAndEmptyDiffer) {
     EXPECT_TRUE(copy == empty);
     EXPECT_EQ(*copy, "");
 }
+
+// Random edits against a plain vector of (key, value) pairs: key sets from a few
+// keys (scanned maps) to thousands (indexed maps with holes), removal-heavy
+// phases that close holes, removals of the last entry, positional reads between
+// removals, copies changed on both sides, take_all and moving into exact storage.
+class MappingAgainstModel : public ::testing::TestWithParam<std::tuple<int, unsigned>> {};
+
+TEST_P(MappingAgainstModel, EveryOperationAgrees) {
+    const auto [universe, seed] = GetParam();
+    std::mt19937 rng(seed);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    using Model = std::vector<std::pair<std::string, std::int64_t>>;
+    auto model_index = [](const Model& model, const std::string& k) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < model.size(); ++i)
+            if (model[i].first == k) return i;
+        return std::nullopt;
+    };
+    auto check = [&](const YamlMapping& m, const Model& model) {
+        ASSERT_EQ(m.size(), model.size());
+        std::size_t i = 0;
+        for (const auto& [k, e] : m) {
+            ASSERT_LT(i, model.size());
+            ASSERT_EQ(k, model[i].first) << i;
+            ASSERT_EQ(e.node.as_scalar().as_int(), model[i].second) << i;
+            ++i;
+        }
+        ASSERT_EQ(i, model.size());
+        for (int probe = 0; probe < 4 && !model.empty(); ++probe) {
+            const std::size_t at = static_cast<std::size_t>(pick(static_cast<int>(model.size())));
+            ASSERT_EQ(m.at(at).first, model[at].first);
+            ASSERT_EQ(m.get_index_of(model[at].first), at);
+        }
+    };
+
+    YamlMapping m;
+    Model model;
+    std::int64_t next_value = 0;
+    for (int step = 0; step < 6000; ++step) {
+        const std::string key = "k" + std::to_string(pick(universe));
+        // Phases: grow, then drain, so that holes pile up and get closed.
+        const bool draining = (step / 700) % 2 == 1;
+        const int op = pick(20);
+        if (op < (draining ? 4 : 10)) {
+            const std::int64_t v = next_value++;
+            auto [index, previous] = m.insert_full(key, entry_of(v));
+            auto at = model_index(model, key);
+            ASSERT_EQ(previous.has_value(), at.has_value());
+            if (at) {
+                model[*at].second = v;
+                ASSERT_EQ(index, *at);
+            } else {
+                model.emplace_back(key, v);
+                ASSERT_EQ(index, model.size() - 1);
+            }
+        } else if (op < (draining ? 16 : 14)) {
+            // The last key half of the time, any key otherwise.
+            const std::string victim = op % 2 == 0 && !model.empty() ? model.back().first : key;
+            auto removed = m.shift_remove(victim);
+            auto at = model_index(model, victim);
+            ASSERT_EQ(removed.has_value(), at.has_value());
+            if (at) {
+                ASSERT_EQ(removed->first, victim);
+                ASSERT_EQ(removed->second.node.as_scalar().as_int(), model[*at].second);
+                model.erase(model.begin() + static_cast<std::ptrdiff_t>(*at));
+            }
+        } else if (op == 16) {
+            const YamlEntry* found = m.find(key);
+            auto at = model_index(model, key);
+            ASSERT_EQ(found != nullptr, at.has_value());
+            if (found) {
+                ASSERT_EQ(found->node.as_scalar().as_int(), model[*at].second);
+            }
+            if (YamlEntry* entry = m.find_mut(key)) entry->node = YamlNode(ScalarValue::make_int(model[*at].second = -1));
+        } else if (op == 17 && !model.empty()) {
+            const std::size_t at = static_cast<std::size_t>(pick(static_cast<int>(model.size())));
+            m.entry_mut(at).node = YamlNode(ScalarValue::make_int(model[at].second = next_value++));
+        } else if (op == 18) {
+            // A copy changed on both sides: each keeps its own entries.
+            YamlMapping copy = m;
+            Model copy_model = model;
+            if (!model.empty()) {
+                copy.shift_remove(copy_model.front().first);
+                copy_model.erase(copy_model.begin());
+            }
+            copy.insert_full("copy-only", entry_of(-2));
+            copy_model.emplace_back("copy-only", -2);
+            check(copy, copy_model);
+            if (pick(2) == 0) {
+                m = copy;
+                model = copy_model;
+                m.shift_remove("copy-only");
+                model.pop_back();
+            }
+        } else if (op == 19 && pick(8) == 0) {
+            if (pick(2) == 0) {
+                // Moved into exact storage, holes closed; the old map is left empty.
+                YamlMapping exact = m.take_exact();
+                ASSERT_TRUE(m.empty());
+                ASSERT_EQ(exact.capacity(), model.size());
+                m = std::move(exact);
+            } else {
+                auto pairs = m.take_all();
+                ASSERT_TRUE(m.empty());
+                ASSERT_EQ(pairs.size(), model.size());
+                for (auto& [k, e] : pairs) m.insert_full(std::move(k), std::move(e));
+            }
+        }
+        if (step % 50 == 0 || universe < 20) check(m, model);
+    }
+    check(m, model);
+}
+
+INSTANTIATE_TEST_SUITE_P(KeySets, MappingAgainstModel,
+                         ::testing::Combine(::testing::Values(4, 12, 60, 3000), ::testing::Values(1u, 2u, 3u)));
