@@ -122,8 +122,28 @@ PyRef convert_collection(const YamlNode& root, KeyCache& keys) {
     }
 }
 
+// Keeps the cyclic garbage collector off while a conversion makes its objects
+// (a load, a plain copy), and puts back the state it found on every way out.
+// Every object made is reachable from the result, so a collection meanwhile
+// would only walk them, again and again as a large load goes on. No code of the
+// program runs during the conversion, so nothing can switch the collector
+// meanwhile; a pause inside another finds it off and leaves it off.
+class CollectorPause {
+public:
+    CollectorPause() : was_enabled_(PyGC_Disable() == 1) {}
+    ~CollectorPause() {
+        if (was_enabled_) PyGC_Enable();
+    }
+    CollectorPause(const CollectorPause&) = delete;
+    CollectorPause& operator=(const CollectorPause&) = delete;
+
+private:
+    bool was_enabled_;
+};
+
 template <class Make>
 PyRef convert_collection(const YamlNode& root) {
+    CollectorPause pause;
     KeyCache keys;
     return convert_collection<Make>(root, keys);
 }
@@ -147,24 +167,6 @@ PyRef document(YamlNode node, KeyCache& keys) {
     return new_yaml_scalar(std::move(node));
 }
 
-// Keeps the cyclic garbage collector off while a load makes its objects, and
-// puts back the state it found on every way out. Every object made is reachable
-// from the result, so a collection meanwhile would only walk them, again and
-// again as a large load goes on. No code of the program runs during the
-// conversion, so nothing can switch the collector meanwhile; a pause inside
-// another finds it off and leaves it off.
-class CollectorPause {
-public:
-    CollectorPause() : was_enabled_(PyGC_Disable() == 1) {}
-    ~CollectorPause() {
-        if (was_enabled_) PyGC_Enable();
-    }
-    CollectorPause(const CollectorPause&) = delete;
-    CollectorPause& operator=(const CollectorPause&) = delete;
-
-private:
-    bool was_enabled_;
-};
 
 }  // namespace
 

@@ -246,8 +246,12 @@ class TestCollectorDuringLoad:
             before = len(starts)
             docs = plovarn.loads_all(self.TEXT)
             during = len(starts) - before
+            before = len(starts)
+            plain = docs[0].to_dict()
+            during += len(starts) - before
         finally:
             gc.callbacks.remove(record)
         assert during == 0
+        assert len(plain) == 3000 and gc.isenabled() is collector
         # The objects made are the collector's like any others.
         assert gc.is_tracked(docs[0]) and gc.is_tracked(docs[0]["m0"]["b"])
