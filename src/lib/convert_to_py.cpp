@@ -167,7 +167,6 @@ PyRef document(YamlNode node, KeyCache& keys) {
     return new_yaml_scalar(std::move(node));
 }
 
-
 }  // namespace
 
 PyRef scalar_to_py(const types::ScalarValue& value) {
