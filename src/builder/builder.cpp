@@ -97,10 +97,15 @@ void Builder::open_frame(bool mapping, std::uint64_t line, types::NodeProps prop
     // item; above a mapping value they wait for its first entry.
     if (!frames_.empty())
         if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) seq->comment_before = take_before(line);
-    if (mapping)
-        std::get<MappingFrame>(frames_.emplace_back(std::in_place_type<MappingFrame>)).props = std::move(props);
-    else
-        std::get<SequenceFrame>(frames_.emplace_back(std::in_place_type<SequenceFrame>)).props = std::move(props);
+    if (mapping) {
+        auto& frame = std::get<MappingFrame>(frames_.emplace_back(std::in_place_type<MappingFrame>));
+        frame.map = levels_.map();
+        frame.props = std::move(props);
+    } else {
+        auto& frame = std::get<SequenceFrame>(frames_.emplace_back(std::in_place_type<SequenceFrame>));
+        frame.items = levels_.items();
+        frame.props = std::move(props);
+    }
 }
 
 void Builder::close_frame(bool mapping) {
@@ -110,14 +115,15 @@ void Builder::close_frame(bool mapping) {
     frames_.pop_back();
     if (!mapping) {
         if (auto* seq = std::get_if<SequenceFrame>(&top)) {
-            types::ItemArray items(std::move(seq->items));
+            types::ItemArray items = levels_.finish(std::move(seq->items));
             if (!seq->props.empty()) items.set_props(std::move(seq->props));
             push_node(types::YamlNode(std::move(items)));
         }
     } else if (auto* map = std::get_if<MappingFrame>(&top)) {
         if (frames_.empty()) root_last_written_ = map->last_written;
-        if (!map->props.empty()) map->map.set_props(std::move(map->props));
-        push_node(types::YamlNode(std::move(map->map)));
+        types::YamlMapping done = levels_.finish(std::move(map->map));
+        if (!map->props.empty()) done.set_props(std::move(map->props));
+        push_node(types::YamlNode(std::move(done)));
     }
 }
 
