@@ -141,8 +141,6 @@ int main(int argc, char** argv) {
             ++failures;
             continue;
         }
-        // As the module keeps a loaded document.
-        for (YamlNode& d : *docs) trim_capacity(d);
         kept.push_back(std::move(*docs));
     }
     counting = false;

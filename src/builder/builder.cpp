@@ -106,15 +106,17 @@ void Builder::open_frame(bool mapping, std::uint64_t line, std::string_view anch
     // item; above a mapping value they wait for its first entry.
     if (!frames_.empty())
         if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) seq->comment_before = take_before(line);
-    Frame& frame = mapping ? frames_.emplace_back(std::in_place_type<MappingFrame>)
-                           : frames_.emplace_back(std::in_place_type<SequenceFrame>);
+    if (mapping)
+        std::get<MappingFrame>(frames_.emplace_back(std::in_place_type<MappingFrame>)).map = levels_.map();
+    else
+        std::get<SequenceFrame>(frames_.emplace_back(std::in_place_type<SequenceFrame>)).items = levels_.items();
     if (!anchor.empty() || tag)
         std::visit(
             [&](auto& f) {
                 if (!anchor.empty()) f.anchor = anchor;
                 if (tag) f.tag = tag->written;
             },
-            frame);
+            frames_.back());
 }
 
 void Builder::close_sequence(std::uint64_t line) {
@@ -124,7 +126,7 @@ void Builder::close_sequence(std::uint64_t line) {
         frames_.pop_back();  // a mapping closed as a sequence is dropped
         return;
     }
-    types::YamlNode node{types::ItemArray(std::move(seq->items))};
+    types::YamlNode node{levels_.finish(std::move(seq->items))};
     types::OptText anchor = std::move(seq->anchor), tag = std::move(seq->tag);
     frames_.pop_back();
     if (anchor || tag || (frames_.empty() && node.as_sequence().empty()))
@@ -139,7 +141,7 @@ void Builder::close_mapping(std::uint64_t line) {
         frames_.pop_back();  // a sequence closed as a mapping is dropped
         return;
     }
-    types::YamlNode node{std::move(map->map)};
+    types::YamlNode node{levels_.finish(std::move(map->map))};
     types::OptText anchor = std::move(map->anchor), tag = std::move(map->tag);
     const std::size_t last_written = map->last_written;
     frames_.pop_back();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "builder/frame.h"
+#include "builder/level_store.h"
 #include "parser/event.h"
 #include "parser/event_sink.h"
 #include "types/node.h"
@@ -94,6 +95,7 @@ private:
 
     std::optional<std::uint64_t> last_line_;
     std::vector<Frame> frames_;
+    LevelStore levels_;
     std::vector<types::YamlNode> documents_;
     std::vector<PendingComment> pending_;
     // `last_written` of the mapping frame that became the latest document root.

@@ -7,6 +7,7 @@
 // module that the calling function or method belongs to.
 
 #include <optional>
+#include <vector>
 
 #include "lib/module_state.h"
 #include "lib/py_ref.h"
@@ -14,14 +15,11 @@
 
 namespace plovarn {
 
-namespace convert_detail {
-class KeyCache;
-}
-
 // Document root to YamlMapping / YamlSequence / YamlScalar; takes the tree over.
 PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node);
-// The same, sharing key objects with the other documents of one load.
-PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node, convert_detail::KeyCache& keys);
+// The documents of one load, in stream order, as a list of such objects; takes
+// the trees over. One key object serves every mapping that repeats the key.
+PyRef docs_to_list(const ClassObjects& classes, std::vector<types::YamlNode> docs);
 // Node to the Python value stored in a parent container (collections become
 // YamlMapping / YamlSequence with their own inner).
 PyRef node_to_py(const ClassObjects& classes, const types::YamlNode& node);

@@ -460,9 +460,14 @@ private:
         return scalar;
     }
 
+    // A nested level that came back unchanged is the level stored here already:
+    // storing it again would copy this level for nothing, and every level above.
     void put(YamlNode& node) {
-        if (out_.is_mapping()) replace_node(out_.as_mapping(), index_, node);
-        else out_.as_sequence().at_mut(index_).node = std::move(node);
+        if (out_.is_mapping()) {
+            if (!out_.as_mapping().at(index_).second.node.same_storage(node)) replace_node(out_.as_mapping(), index_, node);
+        } else if (!out_.as_sequence()[index_].node.same_storage(node)) {
+            out_.as_sequence().at_mut(index_).node = std::move(node);
+        }
     }
 
     PyObject* obj_;  // held by the level above, or by the caller

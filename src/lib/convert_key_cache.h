@@ -7,6 +7,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -18,18 +19,39 @@ namespace plovarn::convert_detail {
 
 class KeyCache {
 public:
+    KeyCache() = default;
+    KeyCache(const KeyCache&) = delete;
+    KeyCache& operator=(const KeyCache&) = delete;
+
     // A str for the key text: the cached one, or a new one (cached when it fits).
     PyRef get(std::string_view key);
 
 private:
     static constexpr std::size_t max_key_size = 64;
     static constexpr std::size_t max_entries = std::size_t{1} << 14;
+    // Slots held in the object itself: most loads have few distinct keys, and
+    // a table of their own on the heap would be one more allocation per load, of
+    // a size whose allocation makes the allocator tidy up its small free blocks.
+    static constexpr std::size_t local_slots = 64;
+    // Probes a lookup may take: a key whose probe would run longer is made
+    // afresh and not kept, so that keys crafted to collide cost no more than
+    // keys not cached at all.
+    static constexpr std::size_t max_probes = 16;
 
-    PyRef* find_slot(std::string_view key, std::uint64_t hash);
+    struct Slot {
+        std::uint64_t hash = 0;
+        PyRef key;  // empty for an empty slot
+    };
+
+    Slot* find_slot(std::string_view key, std::uint64_t hash);
     void grow();
 
-    std::vector<PyRef> keys_;  // open addressing; empty slots hold nothing
-    std::vector<std::uint64_t> hashes_;
+    // Open addressing over `local_`, or over `heap_` once that outgrew it; a
+    // power of two long.
+    std::array<Slot, local_slots> local_;
+    std::vector<Slot> heap_;
+    Slot* slots_ = local_.data();
+    std::size_t size_ = local_slots;
     std::size_t used_ = 0;
 };
 

@@ -124,16 +124,49 @@ PyRef convert_collection(const Make& make, const YamlNode& root, KeyCache& keys)
     }
 }
 
+// Keeps the cyclic garbage collector off while a conversion makes its objects
+// (a load, a plain copy), and puts back the state it found on every way out.
+// Every object made is reachable from the result, so a collection meanwhile
+// would only walk them, again and again as a large load goes on. No code of the
+// program runs during the conversion, so nothing can switch the collector
+// meanwhile; a pause inside another finds it off and leaves it off.
+class CollectorPause {
+public:
+    CollectorPause() : was_enabled_(PyGC_Disable() == 1) {}
+    ~CollectorPause() {
+        if (was_enabled_) PyGC_Enable();
+    }
+    CollectorPause(const CollectorPause&) = delete;
+    CollectorPause& operator=(const CollectorPause&) = delete;
+
+private:
+    bool was_enabled_;
+};
+
 template <class Make>
-PyRef convert_node(const Make& make, const YamlNode& node, KeyCache& keys) {
+PyRef convert_collection(const Make& make, const YamlNode& root) {
+    CollectorPause pause;
+    KeyCache keys;
+    return convert_collection(make, root, keys);
+}
+
+template <class Make>
+PyRef convert_node(const Make& make, const YamlNode& node) {
     using Kind = YamlNode::Kind;
     switch (node.kind()) {
         case Kind::Mapping:
-        case Kind::Sequence: return convert_collection(make, node, keys);
+        case Kind::Sequence: return convert_collection(make, node);
         case Kind::Scalar: return scalar_to_py(node.as_scalar());
         case Kind::Null: break;
     }
     return PyRef::borrow(Py_None);
+}
+
+// The root's object takes the tree over; the reader hands over every level at
+// its exact size, so a loaded document keeps nothing it does not hold.
+PyRef document(const ClassObjects& classes, YamlNode node, KeyCache& keys) {
+    if (node.is_mapping() || node.is_sequence()) return convert_collection(Objects{classes}, node, keys);
+    return new_yaml_scalar(classes, std::move(node));
 }
 
 }  // namespace
@@ -151,46 +184,41 @@ PyRef scalar_to_py(const types::ScalarValue& value) {
 }
 
 PyRef node_to_py(const ClassObjects& classes, const types::YamlNode& node) {
-    KeyCache keys;
-    return convert_node(Objects{classes}, node, keys);
+    return convert_node(Objects{classes}, node);
 }
 
 PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node) {
+    CollectorPause pause;
     KeyCache keys;
-    return node_to_doc(classes, std::move(node), keys);
+    return document(classes, std::move(node), keys);
 }
 
-PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node, convert_detail::KeyCache& keys) {
-    // A loaded document is kept as long as its objects live: drop the slack the
-    // reader's growth left, before the levels come to be shared with those objects.
-    types::trim_capacity(node);
-    if (node.is_mapping() || node.is_sequence()) return convert_collection(Objects{classes}, node, keys);
-    return new_yaml_scalar(classes, std::move(node));
+PyRef docs_to_list(const ClassObjects& classes, std::vector<types::YamlNode> docs) {
+    CollectorPause pause;
+    PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(docs.size())));
+    if (!list) return list;
+    KeyCache keys;
+    Py_ssize_t i = 0;
+    for (YamlNode& doc : docs) {
+        PyRef obj = document(classes, std::move(doc), keys);
+        if (!obj) return obj;
+        PyList_SET_ITEM(list.get(), i++, obj.release());
+    }
+    return list;
 }
 
 PyRef mapping_to_py_obj(const ClassObjects& classes, types::YamlMapping map) {
-    KeyCache keys;
-    return convert_collection(Objects{classes}, YamlNode(std::move(map)), keys);
+    return convert_collection(Objects{classes}, YamlNode(std::move(map)));
 }
 
 PyRef sequence_to_py_obj(const ClassObjects& classes, types::ItemArray items) {
-    KeyCache keys;
-    return convert_collection(Objects{classes}, YamlNode(std::move(items)), keys);
+    return convert_collection(Objects{classes}, YamlNode(std::move(items)));
 }
 
-PyRef node_to_dict(const types::YamlNode& node) {
-    KeyCache keys;
-    return convert_node(Plain{}, node, keys);
-}
+PyRef node_to_dict(const types::YamlNode& node) { return convert_node(Plain{}, node); }
 
-PyRef mapping_to_dict(const types::YamlMapping& map) {
-    KeyCache keys;
-    return convert_collection(Plain{}, YamlNode(map), keys);
-}
+PyRef mapping_to_dict(const types::YamlMapping& map) { return convert_collection(Plain{}, YamlNode(map)); }
 
-PyRef sequence_to_dict(const types::ItemArray& items) {
-    KeyCache keys;
-    return convert_collection(Plain{}, YamlNode(items), keys);
-}
+PyRef sequence_to_dict(const types::ItemArray& items) { return convert_collection(Plain{}, YamlNode(items)); }
 
 }  // namespace plovarn

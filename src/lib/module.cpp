@@ -8,7 +8,6 @@
 #include "emitter/emitter.h"
 #include "lib/args.h"
 #include "lib/convert.h"
-#include "lib/convert_key_cache.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 #include "lib/streams.h"
@@ -54,16 +53,7 @@ PyRef first_document(const ClassObjects& classes, std::string_view text) {
 PyRef all_documents(const ClassObjects& classes, std::string_view text) {
     auto docs = parse_text(text);
     if (!docs) return PyRef();
-    PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(docs->size())));
-    if (!list) return PyRef();
-    convert_detail::KeyCache keys;
-    Py_ssize_t i = 0;
-    for (auto& doc : *docs) {
-        PyRef obj = node_to_doc(classes, std::move(doc), keys);
-        if (!obj) return PyRef();
-        PyList_SET_ITEM(list.get(), i++, obj.release());
-    }
-    return list;
+    return docs_to_list(classes, std::move(*docs));
 }
 
 // The text of one document; always ends with a line feed.

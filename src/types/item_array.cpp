@@ -1,10 +1,21 @@
 // Sequence payload operations that are not inline.
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "types/node.h"
 
 namespace plovarn::types {
+
+ItemArray ItemArray::exact_from(std::vector<YamlItem>& grown) {
+    // Storage that is full already is handed over as it is, and none is kept.
+    if (grown.capacity() == grown.size()) return ItemArray(std::exchange(grown, {}));
+    // Built from a range of known length, the vector allocates exactly that.
+    ItemArray exact(std::vector<YamlItem>(std::make_move_iterator(grown.begin()), std::make_move_iterator(grown.end())));
+    grown.clear();
+    return exact;
+}
 
 void ItemArray::insert(std::size_t pos, YamlItem item) {
     auto& items = data_.mut().items;

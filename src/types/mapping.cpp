@@ -8,6 +8,7 @@
 #include <atomic>
 #include <bit>
 #include <cstring>
+#include <iterator>
 #include <random>
 
 #include "types/node.h"
@@ -336,6 +337,26 @@ std::vector<YamlMapping::Pair> YamlMapping::take_all() {
     squeeze_out_holes(d);
     d.index.reset();
     return std::exchange(d.entries, {});
+}
+
+YamlMapping YamlMapping::take_exact() {
+    YamlMapping exact;
+    if (data_.empty()) return exact;
+    close_holes();  // so that the entries are exactly the slots
+    MapData& d = data_.mut();
+    if (d.entries.empty() && d.props.empty()) return exact;
+    // Storage that is full already is handed over as it is, and none is kept.
+    if (d.entries.capacity() == d.entries.size()) {
+        exact.data_ = std::move(data_);
+        return exact;
+    }
+    MapData& out = exact.data_.mut();
+    // Built from a range of known length, the vector allocates exactly that.
+    out.entries = std::vector<Pair>(std::make_move_iterator(d.entries.begin()), std::make_move_iterator(d.entries.end()));
+    out.index = std::move(d.index);  // the positions stay as they were
+    out.props = std::move(d.props);
+    d.entries.clear();
+    return exact;
 }
 
 void YamlMapping::set_props(NodeProps props) {

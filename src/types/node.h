@@ -31,15 +31,15 @@ struct MapData;
 struct SeqData;
 class YamlNode;
 
-// Drops the spare capacity of every level of the tree that is not shared with
-// another tree, so that a finished document keeps only what it holds.
-void trim_capacity(YamlNode& root);
-
 // The sequence payload: a growable array of items in document order.
 class ItemArray {
 public:
     ItemArray() = default;
     explicit ItemArray(std::vector<YamlItem> items);
+    // A new array of the items, allocated at exactly their number; `grown` is
+    // left empty and keeps its storage, if it had room to spare, for building
+    // the next level in.
+    static ItemArray exact_from(std::vector<YamlItem>& grown);
 
     std::size_t size() const;
     bool empty() const { return size() == 0; }
@@ -63,8 +63,11 @@ public:
     const NodeProps* props() const;
     void set_props(NodeProps props);
 
+    // Whether both are handles on one stored level, which neither has changed
+    // since it was shared: then they read the same in every respect.
+    bool same_storage(const ItemArray& other) const { return data_.get() == other.data_.get(); }
+
 private:
-    friend void trim_capacity(YamlNode& root);
     detail::Cow<SeqData> data_;
 };
 
@@ -101,15 +104,25 @@ public:
 
     // Room for n entries; repeated small reservations keep growth geometric.
     void reserve(std::size_t n);
+    // Entries the map has storage for.
+    std::size_t capacity() const;
     // All pairs in index order, leaving the map empty; its anchor and tag stay.
     std::vector<Pair> take_all();
+    // The entries, their index and the anchor and tag, moved into a new map whose
+    // entries are allocated at exactly their number. This map is left empty and
+    // keeps the storage of its entries, if it had room to spare, for building
+    // the next map in.
+    YamlMapping take_exact();
 
     // Anchor and tag written in front of the mapping; null when it has none.
     const NodeProps* props() const;
     void set_props(NodeProps props);
 
+    // Whether both are handles on one stored level, which neither has changed
+    // since it was shared: then they read the same in every respect.
+    bool same_storage(const YamlMapping& other) const { return data_.get() == other.data_.get(); }
+
 private:
-    friend void trim_capacity(YamlNode& root);
     // The slot of the entry at position i of a map that has holes.
     static std::size_t slot_of(const MapData& d, std::size_t i);
     void close_holes();
@@ -169,6 +182,12 @@ public:
     bool is_sequence() const { return kind() == Kind::Sequence; }
     bool is_scalar() const { return kind() == Kind::Scalar; }
     bool is_null() const { return kind() == Kind::Null; }
+    // Both are collections held in one stored level (see YamlMapping::same_storage).
+    bool same_storage(const YamlNode& other) const {
+        if (kind() != other.kind()) return false;
+        if (is_mapping()) return as_mapping().same_storage(other.as_mapping());
+        return is_sequence() && as_sequence().same_storage(other.as_sequence());
+    }
 
     // Access to the alternative that kind() names.
     const YamlMapping& as_mapping() const { return *std::launder(reinterpret_cast<const YamlMapping*>(storage_)); }
@@ -356,6 +375,7 @@ inline std::vector<YamlItem>& ItemArray::items_mut() { return data_.mut().items;
 inline const NodeProps* ItemArray::props() const { return data_.get() ? data_.get()->props.get() : nullptr; }
 inline const NodeProps* YamlMapping::props() const { return data_.get() ? data_.get()->props.get() : nullptr; }
 
+inline std::size_t YamlMapping::capacity() const { return data_.get() ? data_.get()->entries.capacity() : 0; }
 inline std::size_t YamlMapping::size() const {
     const MapData* d = data_.get();
     return d ? d->entries.size() - d->holes() : 0;

@@ -151,7 +151,7 @@ TEST(Comments, AbsentAndEmptyDiffer) {
 // Random edits against a plain vector of (key, value) pairs: key sets from a few
 // keys (scanned maps) to thousands (indexed maps with holes), removal-heavy
 // phases that close holes, removals of the last entry, positional reads between
-// removals, copies changed on both sides, take_all and trimming.
+// removals, copies changed on both sides, take_all and moving into exact storage.
 class MappingAgainstModel : public ::testing::TestWithParam<std::tuple<int, unsigned>> {};
 
 TEST_P(MappingAgainstModel, EveryOperationAgrees) {
@@ -242,10 +242,11 @@ TEST_P(MappingAgainstModel, EveryOperationAgrees) {
             }
         } else if (op == 19 && pick(8) == 0) {
             if (pick(2) == 0) {
-                YamlNode node(m);
-                m = YamlMapping();
-                trim_capacity(node);
-                m = node.as_mapping();
+                // Moved into exact storage, holes closed; the old map is left empty.
+                YamlMapping exact = m.take_exact();
+                ASSERT_TRUE(m.empty());
+                ASSERT_EQ(exact.capacity(), model.size());
+                m = std::move(exact);
             } else {
                 auto pairs = m.take_all();
                 ASSERT_TRUE(m.empty());

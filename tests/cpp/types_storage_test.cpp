@@ -1,7 +1,9 @@
 // The compact storage of the tree: in-place and block strings, comment blocks,
-// the in-place node alternatives, the lazily built map index and trimming.
+// the in-place node alternatives, the lazily built map index and levels made at
+// their exact size.
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <cmath>
 #include <limits>
@@ -122,33 +124,47 @@ TEST(MapIndex, LookupsHoldAcrossGrowthAndShrinkingBelowTheScanLimit) {
     EXPECT_FALSE(copy.get_index_of("KEY36").has_value());
 }
 
-TEST(TrimCapacity, KeepsContentsAndLeavesSharedLevelsShared) {
-    YamlMapping inner;
-    for (int i = 0; i < 5; ++i) inner.insert_full("i" + std::to_string(i), YamlEntry{{}, "c", str_node("v")});
-    std::vector<YamlItem> items(3, YamlItem{"b", {}, YamlNode(inner)});
-    YamlMapping outer;
-    outer.insert_full("seq", YamlEntry{{}, {}, YamlNode(ItemArray(std::move(items)))});
-    outer.insert_full("map", YamlEntry{{}, {}, YamlNode(inner)});
-    YamlNode root(outer);
-    const YamlNode before = root;  // shares every level with root
-    trim_capacity(root);
-    const YamlMapping& r = root.as_mapping();
-    ASSERT_EQ(r.size(), 2u);
-    const ItemArray& seq = r.at(0).second.node.as_sequence();
-    ASSERT_EQ(seq.size(), 3u);
-    EXPECT_EQ(seq[2].node.as_mapping().size(), 5u);
-    EXPECT_EQ(*seq[2].node.as_mapping().at(4).second.comment_inline, "c");
-    // Nothing was cloned: both trees still read the same storage.
-    EXPECT_EQ(before.as_mapping().begin(), r.begin());
-    EXPECT_EQ(before.as_mapping().at(0).second.node.as_sequence().begin(), seq.begin());
+// A level holds exactly its entries when its storage has no room for one more.
+template <class Level>
+bool exact(const Level& level) {
+    if (level.empty()) return true;
+    const auto* first = &*level.begin();
+    return malloc_usable_size(const_cast<void*>(static_cast<const void*>(first))) <
+           (level.size() + 1) * sizeof(*first);
+}
 
-    // A tree of its own is trimmed in place and reads the same afterwards.
-    YamlNode own(outer);
-    own.as_mapping().entry_mut(1).comment_inline = std::string("mine");
-    trim_capacity(own);
-    EXPECT_EQ(*own.as_mapping().at(1).second.comment_inline, "mine");
-    EXPECT_EQ(own.as_mapping().at(0).second.node.as_sequence().size(), 3u);
-    EXPECT_FALSE(outer.at(1).second.comment_inline.has_value());
+TEST(ExactLevels, HoldTheContentsAtTheirSizeAndLeaveTheGrownStorageEmpty) {
+    auto key = [](int i) { return "key" + std::to_string(i); };
+    NodeProps props;
+    props.anchor = "a";
+    for (int n : {0, 1, 2, 3, 5, 8, 9, 17, 100}) {
+        YamlMapping grown;
+        std::vector<YamlItem> items;
+        // Twice over the same storage, as the reader builds one level after another.
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 0; i < n; ++i) {
+                grown.insert_full(key(i), YamlEntry{"b" + std::to_string(i), {}, YamlNode(ScalarValue::make_int(i))});
+                items.push_back(YamlItem{{}, "c", YamlNode(ScalarValue::make_int(i))});
+            }
+            if (round == 1) grown.set_props(props);
+            YamlMapping map = grown.take_exact();
+            ItemArray seq = ItemArray::exact_from(items);
+            EXPECT_TRUE(grown.empty() && items.empty() && grown.props() == nullptr);
+            ASSERT_EQ(map.size(), static_cast<std::size_t>(n));
+            ASSERT_EQ(seq.size(), static_cast<std::size_t>(n));
+            EXPECT_TRUE(exact(map) && exact(seq)) << n;
+            EXPECT_EQ(map.props() != nullptr, round == 1);
+            for (int i = 0; i < n; ++i) {
+                EXPECT_EQ(map.get_index_of(key(i)), static_cast<std::size_t>(i));
+                EXPECT_EQ(*map.at(static_cast<std::size_t>(i)).second.comment_before, "b" + std::to_string(i));
+                EXPECT_EQ(seq[static_cast<std::size_t>(i)].node.as_scalar().as_int(), i);
+            }
+            EXPECT_FALSE(map.get_index_of(key(n)).has_value());
+            // The new map grows like any other.
+            map.insert_full(key(n), YamlEntry{});
+            EXPECT_EQ(map.get_index_of(key(n)), static_cast<std::size_t>(n));
+        }
+    }
 }
 
 TEST(ItemStorage, EmptySequencesStayUsable) {
@@ -227,4 +243,23 @@ TEST(NodeStorage, AliasNamesAndCollectionPropsSurviveCopiesAndSorting) {
     items.push_back(YamlItem{{}, {}, std::move(alias)});
     items.take_all();
     EXPECT_EQ(items.props()->tag, "!Ref");
+}
+
+TEST(NodeStorage, SameStorageHoldsUntilEitherCopyChanges) {
+    YamlMapping map;
+    map.insert_full("k", YamlEntry{{}, {}, str_node("v")});
+    ItemArray seq;
+    seq.push_back(YamlItem{{}, {}, str_node("v")});
+    for (const YamlNode& level : {YamlNode(map), YamlNode(seq)}) {
+        YamlNode copy = level;
+        EXPECT_TRUE(copy.same_storage(level));
+        if (copy.is_mapping()) copy.as_mapping().entry_mut(0).comment_inline = std::string("c");
+        else copy.as_sequence().at_mut(0).comment_inline = std::string("c");
+        EXPECT_FALSE(copy.same_storage(level));
+        EXPECT_FALSE(YamlNode(level).same_storage(copy));
+    }
+    // Scalars and nulls are never one stored level; neither are levels of other kinds.
+    EXPECT_FALSE(str_node("v").same_storage(str_node("v")));
+    EXPECT_FALSE(YamlNode().same_storage(YamlNode()));
+    EXPECT_FALSE(YamlNode(map).same_storage(YamlNode(seq)));
 }

@@ -256,6 +256,17 @@ class TestCycles:
         assert plovarn.dumps(stored(value)).count("k:") == 100
 
 
+NESTED = "a:\n  b:\n    c: 1  # c\n    d: [2, {e: 3}]\n  f: [4, [5, 6]]\ng: {h: 7}\n"
+
+
+def tree_paths(value, path=()):
+    """Every path to a value of a plain tree, collections included."""
+    yield path
+    items = value.items() if isinstance(value, dict) else enumerate(value) if isinstance(value, list) else ()
+    for key, child in items:
+        yield from tree_paths(child, path + (key,))
+
+
 class TestExtraction:
     def test_plain_containers_are_not_documents(self):
         for value in ({"a": 1}, [1], (1,), {1}, object()):
@@ -349,6 +360,36 @@ class TestExtraction:
         assert plovarn.dumps_all([1, 2]) == "---\n1\n---\n2"
         assert plovarn.dumps_all(iter([plovarn.loads("a: 1")])) == "a: 1\n"
         assert plovarn.dumps_all((x for x in [5])) == "5"
+
+    @pytest.mark.parametrize("path", list(tree_paths(plovarn.loads(NESTED).to_dict()))[1:], ids=repr)
+    @pytest.mark.parametrize("new", ["z", {"n": 1}, ["m"]], ids=["scalar", "mapping", "sequence"])
+    def test_one_change_anywhere_is_written_and_nothing_else(self, path, new):
+        doc = plovarn.loads(NESTED)
+        expected = doc.to_dict()
+        *above, last = path
+        node, model = doc, expected
+        for key in above:
+            node, model = node[key], model[key]
+        node[last] = new
+        model[last] = new
+        assert plovarn.loads(plovarn.dumps(doc)).to_dict() == expected
+        # The comment beside a.b.c stays unless a level holding it was replaced.
+        assert ("# c" in plovarn.dumps(doc)) == (path not in (("a",), ("a", "b")))
+
+    def test_nested_objects_moved_between_keys_are_written_where_they_stand(self):
+        doc = plovarn.loads("a: {x: 1}\nb: [2]\nc: {y: 3}\n")
+        doc["a"], doc["b"] = doc["b"], doc["a"]
+        doc["c"] = doc["a"]  # stored as a copy that shares the level until either changes
+        assert plovarn.loads(plovarn.dumps(doc)).to_dict() == {"a": [2], "b": {"x": 1}, "c": [2]}
+        doc["a"].append(5)
+        assert plovarn.loads(plovarn.dumps(doc)).to_dict() == {"a": [2, 5], "b": {"x": 1}, "c": [2]}
+        dict.__setitem__(doc, "c", doc["a"])  # the very object under two keys of the parent
+        assert plovarn.loads(plovarn.dumps(doc)).to_dict() == {"a": [2, 5], "b": {"x": 1}, "c": [2, 5]}
+
+    def test_an_unchanged_nested_object_of_another_document(self):
+        first, second = plovarn.loads("k:\n  x: 1\nl: 0\n"), plovarn.loads("k:\n  x: 2  # two\n")
+        dict.__setitem__(first, "k", second["k"])
+        assert plovarn.dumps(first) == "k:\n  x: 2  # two\nl: 0\n"
 
 
 class TestToDict:

@@ -328,3 +328,45 @@ result = kinds
 """
         result, _, _ = run_child(body, timeout=240)
         assert result.get("ok", 0) + result.get("error", 0) == 20000
+
+
+class TestAlikeKeys:
+    """Keys that differ only in a few bytes, at the front, in the middle or at the
+    end, load about as fast as keys that differ everywhere: the sharing of key
+    objects within a load must not turn them into long probe runs."""
+
+    N = 16000
+
+    @staticmethod
+    def keys(family, n):
+        import hashlib
+        if family == "distinct":
+            return [hashlib.sha256(str(i).encode()).hexdigest() for i in range(n)]
+        tag = [f"{i:06d}" for i in range(n)]
+        return {
+            "front": [t + "s" * 58 for t in tag],
+            "middle": ["p" * 29 + t + "s" * 29 for t in tag],
+            "end": ["p" * 58 + t for t in tag],
+            "short": [f"k{t}" for t in tag],
+        }[family]
+
+    @staticmethod
+    def best_load(text):
+        best = float("inf")
+        for _ in range(3):
+            start = time.process_time()
+            plovarn.loads(text)
+            best = min(best, time.process_time() - start)
+        return best
+
+    @pytest.mark.parametrize("family", ["front", "middle", "end", "short"])
+    def test_alike_keys_load_in_linear_time(self, family):
+        keys = self.keys(family, self.N)
+        assert len(set(keys)) == self.N and all(len(k) == 64 for k in keys if family != "short")
+        # Each key in a mapping of its own, so that every key goes through the
+        # sharing of key objects; all in one document.
+        text = "".join(f"- {{{k}: {i}}}\n" for i, k in enumerate(keys))
+        doc = plovarn.loads(text)
+        assert [list(m) for m in doc[::997]] == [[k] for k in keys[::997]]
+        baseline = "".join(f"- {{{k}: {i}}}\n" for i, k in enumerate(self.keys("distinct", self.N)))
+        assert self.best_load(text) < 3 * self.best_load(baseline)

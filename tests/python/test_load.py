@@ -1,5 +1,6 @@
 """Loading: which document a call returns, what it becomes, and parse failures."""
 
+import gc
 import io
 import re
 
@@ -195,3 +196,62 @@ class TestDeepDocuments:
         depth = sys.getrecursionlimit() + 100
         text = self.nested_text(depth)
         assert plovarn.dumps(plovarn.loads(text)) == text
+
+
+class TestCollectorDuringLoad:
+    """A load keeps the cyclic collector off while it makes its objects, and
+    leaves it as it found it."""
+
+    TEXT = "".join(f"m{i}:\n  a: {i}\n  b: [x, {{c: d}}]\n" for i in range(3000))
+
+    @pytest.fixture(params=[True, False], ids=["enabled", "disabled"])
+    def collector(self, request):
+        was = gc.isenabled()
+        (gc.enable if request.param else gc.disable)()
+        yield request.param
+        (gc.enable if was else gc.disable)()
+
+    @pytest.mark.parametrize("call", [
+        plovarn.loads, plovarn.loads_all,
+        lambda t: plovarn.load(io.StringIO(t)), lambda t: plovarn.load_all(io.BytesIO(t.encode())),
+    ], ids=["loads", "loads_all", "load", "load_all"])
+    @pytest.mark.parametrize("text", [TEXT, "a: [1\n", "scalar\n", ""], ids=["many", "error", "scalar", "empty"])
+    def test_state_is_restored(self, collector, call, text):
+        try:
+            call(text)
+        except RuntimeError:
+            pass
+        assert gc.isenabled() is collector
+
+    def test_a_stream_that_loads_and_switches_the_collector_meanwhile(self, collector):
+        # What read() leaves is what the caller finds afterwards.
+        class Stream:
+            def read(self):
+                assert plovarn.loads("a: {b: 1}\n") == {"a": {"b": 1}}
+                (gc.disable if collector else gc.enable)()
+                return TestCollectorDuringLoad.TEXT
+
+        assert len(plovarn.load(Stream())) == 3000
+        assert gc.isenabled() is not collector
+
+    def test_no_collection_runs_inside_a_load(self, collector):
+        starts = []
+
+        def record(phase, info):
+            if phase == "start":
+                starts.append(info["generation"])
+
+        gc.callbacks.append(record)
+        try:
+            before = len(starts)
+            docs = plovarn.loads_all(self.TEXT)
+            during = len(starts) - before
+            before = len(starts)
+            plain = docs[0].to_dict()
+            during += len(starts) - before
+        finally:
+            gc.callbacks.remove(record)
+        assert during == 0
+        assert len(plain) == 3000 and gc.isenabled() is collector
+        # The objects made are the collector's like any others.
+        assert gc.is_tracked(docs[0]) and gc.is_tracked(docs[0]["m0"]["b"])
