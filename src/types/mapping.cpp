@@ -65,9 +65,14 @@ void index_put(MapIndex& x, std::uint32_t hash, std::size_t slot) {
     x.buckets[b] = {static_cast<std::uint32_t>(slot + 1), hash};
 }
 
+// Buckets hold the low half of each key's hash, so probing rarely reads an
+// entry and a table may be three quarters full: most indexed maps are small
+// levels of a loaded file, where the table is most of what the index costs.
+bool over_full(std::size_t entries, std::size_t buckets) { return entries * 4 > buckets * 3; }
+
 std::size_t bucket_count_for(std::size_t entries) {
     std::size_t cap = 16;
-    while (cap < entries * 2) cap <<= 1;
+    while (over_full(entries, cap)) cap <<= 1;
     return cap;
 }
 
@@ -182,11 +187,11 @@ void index_appended(MapData& d) {
         if (holes->bits.size() * 64 < n) holes->bits.push_back(0);
         if (holes->live_current) holes->live.push_back(static_cast<std::uint32_t>(n - 1));
     }
-    if (n * 2 > x.buckets.size()) {
+    if (over_full(n, x.buckets.size())) {
         // The new entry is not indexed yet; closing holes leaves it last.
         close_holes_of(d);
         if (!d.index) return;
-        if (d.entries.size() * 2 > d.index->buckets.size()) grow_index(*d.index, d.entries.size());
+        if (over_full(d.entries.size(), d.index->buckets.size())) grow_index(*d.index, d.entries.size());
     }
     index_put(*d.index, hash_of(*d.index, d.entries.back().first), d.entries.size() - 1);
 }
