@@ -16,7 +16,7 @@ bool append_props(std::string& out, const types::YamlNode& node, DocumentAnchors
     const types::NodeProps* props = props_of(node);
     if (!props) return false;
     const std::size_t start = out.size();
-    if (props->anchor && anchors.add(*props->anchor)) {
+    if (props->anchor && anchors.add(*props->anchor, props)) {
         out.push_back('&');
         out.append(*props->anchor);
     }
