@@ -5,7 +5,7 @@ namespace plovarn::emitter {
 bool append_props(std::string& out, const types::NodeProps* props, DocumentAnchors& anchors) {
     if (!props) return false;
     const std::size_t start = out.size();
-    if (props->anchor && anchors.add(*props->anchor)) {
+    if (props->anchor && anchors.add(*props->anchor, props)) {
         out.push_back('&');
         out.append(*props->anchor);
     }

@@ -1,13 +1,16 @@
 #pragma once
 
 // Anchors, tags and aliases written back in front of the nodes that carry them.
-// Within one document an anchor name is written once, and an alias is written as
-// such only after its anchor; otherwise it stands as its value, null, so that the
-// output always reads back.
+// An alias is written as such only after its anchor; otherwise it stands as its
+// value, null, so that the output always reads back. A name carried again by a
+// copy of the node that wrote it is not written again (the aliases after it read
+// the same either way, and a repeated name is refused by some readers); carried
+// by another node, it is written again, as the text read redefined it, so that
+// the aliases after it keep referring to that node.
 
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "types/node.h"
 
@@ -15,12 +18,20 @@ namespace plovarn::emitter {
 
 class DocumentAnchors {
 public:
-    bool written(std::string_view name) const { return names_.contains(std::string(name)); }
-    // Records `name`; false when it was written before.
-    bool add(std::string_view name) { return names_.emplace(name).second; }
+    bool written(std::string_view name) const { return owners_.contains(std::string(name)); }
+    // Records `name` as carried by the node whose anchor and tag are `owner`;
+    // false when the name stands already in front of that node or a copy of it.
+    bool add(std::string_view name, const types::NodeProps* owner) {
+        auto [at, added] = owners_.try_emplace(std::string(name), owner);
+        if (added) return true;
+        if (at->second == owner) return false;
+        at->second = owner;
+        return true;
+    }
 
 private:
-    std::unordered_set<std::string> names_;
+    // Copies of a node share its anchor and tag, so their address tells them.
+    std::unordered_map<std::string, const types::NodeProps*> owners_;
 };
 
 // The anchor and tag (and document comments) of a scalar or a collection; null

@@ -4,17 +4,14 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "builder/parse_str.h"
+#include "corpus_files.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using plovarn::types::YamlNode;
 
 // A level holds exactly its entries when its storage has no room for one more.
@@ -74,19 +71,14 @@ TEST(ExactLevels, GeneratedShapes) {
 }
 
 TEST(ExactLevels, EveryCorpusFile) {
-    const fs::path corpus = fs::path(__FILE__).parent_path() / ".." / ".." / ".." / "shared" / "corpus";
-    if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    const auto files = files_under(corpus_dir());
+    if (files.empty()) GTEST_SKIP() << "no corpus at " << corpus_dir();
     std::size_t documents = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-        const auto ext = entry.path().extension();
-        if (!entry.is_regular_file() || (ext != ".yaml" && ext != ".yml")) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::stringstream buf;
-        buf << in.rdbuf();
-        auto docs = plovarn::builder::parse_str(buf.str());
+    for (const auto& [path, text] : files) {
+        auto docs = plovarn::builder::parse_str(text);
         if (!docs) continue;  // reading them is another test's matter
         for (const YamlNode& doc : *docs) {
-            EXPECT_EQ(loose_levels(doc), 0u) << entry.path();
+            EXPECT_EQ(loose_levels(doc), 0u) << path;
             ++documents;
         }
     }

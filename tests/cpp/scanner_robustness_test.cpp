@@ -2,19 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "scanner/scanner.h"
+#include "corpus_files.h"
 
 namespace {
 
 using namespace plovarn::scanner;
-namespace fs = std::filesystem;
 
 struct Outcome {
     std::size_t tokens = 0;
@@ -48,20 +45,9 @@ Outcome scan_through(std::string_view text) {
     }
 }
 
-fs::path corpus_dir() { return fs::path(__FILE__).parent_path() / "../../../shared/corpus"; }
-
 std::vector<std::string> corpus_texts() {
     std::vector<std::string> texts;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(corpus_dir(), ec); !ec && it != fs::end(it);
-         it.increment(ec)) {
-        const auto ext = it->path().extension();
-        if (!it->is_regular_file() || (ext != ".yaml" && ext != ".yml")) continue;
-        std::ifstream in(it->path(), std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        texts.push_back(ss.str());
-    }
+    for (auto& file : files_under(corpus_dir())) texts.push_back(std::move(file.text));
     return texts;
 }
 

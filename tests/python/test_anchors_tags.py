@@ -119,6 +119,15 @@ def test_a_copied_anchor_is_written_once():
     assert pyyaml(out) == [{"a": {"k": "v"}, "b": {"k": "v"}, "c": {"k": "v"}}]
 
 
+@pytest.mark.parametrize("second", ["2", "{k: w}", "[2]"])
+def test_a_redefined_anchor_is_written_again(second):
+    # Readers that allow redefinition point the later aliases at the second node.
+    text = f"a: &x 1\nb: *x\nc: &x {second}\nd: *x\n"
+    out = round_trip(text)
+    assert out.count("&x") == 2
+    assert out.endswith("d: *x\n")
+
+
 std_tags = {"scalar": "!!str", "map": "!!map", "seq": "!!seq"}
 
 
