@@ -7,40 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
+#include "corpus_files.h"
 #include "reader_differential.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using plovarn::reader_check::compare;
 
-std::string read_file(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream buf;
-    buf << in.rdbuf();
-    return buf.str();
-}
-
-// Texts of the files under `dir` (all files, or those with a YAML extension).
-std::vector<std::pair<fs::path, std::string>> texts_under(const fs::path& dir, bool yaml_only) {
-    std::vector<std::pair<fs::path, std::string>> out;
-    if (!fs::is_directory(dir)) return out;
-    for (const auto& e : fs::recursive_directory_iterator(dir)) {
-        const auto ext = e.path().extension();
-        if (e.is_regular_file() && (!yaml_only || ext == ".yaml" || ext == ".yml"))
-            out.emplace_back(e.path(), read_file(e.path()));
-    }
-    return out;
-}
-
 TEST(LineReader, TakesTheWholeCorpusAsTheParserReadsIt) {
-    const auto files = texts_under(fs::path(__FILE__).parent_path() / ".." / ".." / ".." / "shared" / "corpus", true);
+    const auto files = files_under(corpus_dir());
     if (files.empty()) GTEST_SKIP() << "no corpus";
     std::size_t bytes = 0, taken = 0;
     for (const auto& [path, text] : files) {
@@ -54,7 +32,7 @@ TEST(LineReader, TakesTheWholeCorpusAsTheParserReadsIt) {
 
 #ifdef PLOVARN_TEST_SNIPPETS
 TEST(LineReader, AgreesOnEveryYamlTextOfTheTestSuites) {
-    const auto snippets = texts_under(PLOVARN_TEST_SNIPPETS, false);
+    const auto snippets = files_under(PLOVARN_TEST_SNIPPETS, false);
     ASSERT_GT(snippets.size(), 100u);
     std::size_t accepted = 0;
     for (const auto& [path, text] : snippets) {

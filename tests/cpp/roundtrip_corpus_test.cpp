@@ -4,45 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "builder/parse_str.h"
+#include "corpus_files.h"
 #include "emitter/emitter.h"
 #include "roundtrip_tree_equal.h"
 #include "scanner/scanner.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using plovarn::builder::parse_str;
 using plovarn::emitter::emit_docs;
 using plovarn::roundtrip_test::CompareOptions;
 using plovarn::roundtrip_test::docs_diff;
-
-fs::path corpus_dir() { return fs::path(__FILE__).parent_path() / ".." / ".." / ".." / "shared" / "corpus"; }
-
-std::vector<fs::path> corpus_files() {
-    std::vector<fs::path> files;
-    if (!fs::exists(corpus_dir())) return files;
-    for (const auto& e : fs::recursive_directory_iterator(corpus_dir())) {
-        const auto ext = e.path().extension();
-        if (e.is_regular_file() && (ext == ".yaml" || ext == ".yml")) files.push_back(e.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::string read_file(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // The comments of a text, as the scanner finds them; -1 when it fails.
 long comment_count(std::string_view text) {
@@ -62,15 +38,14 @@ long comment_count(std::string_view text) {
 // and the written text reads back to the same comments: writing it again gives
 // the same text.
 TEST(RoundTripCorpus, ValuesAndCommentsSurviveAndOutputIsStable) {
-    const auto files = corpus_files();
+    const auto files = files_under(corpus_dir());
     if (files.empty()) GTEST_SKIP() << "no corpus at " << corpus_dir();
     CompareOptions values_only;
     values_only.comments = false;
     std::size_t parsed = 0;
     long comments = 0;
-    for (const auto& f : files) {
-        const std::string name = fs::relative(f, corpus_dir()).string();
-        const std::string text = read_file(f);
+    for (const auto& [path, text] : files) {
+        const std::string name = std::filesystem::relative(path, corpus_dir()).string();
         auto first = parse_str(text);
         if (!first) continue;  // the reader's own failures are its tests' concern
         ++parsed;
