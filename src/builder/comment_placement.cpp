@@ -10,17 +10,6 @@
 namespace plovarn::builder {
 namespace {
 
-// The anchor, tag and document comments of a root; null when it has none.
-const types::NodeProps* root_props(const types::YamlNode& root) {
-    switch (root.kind()) {
-        case types::YamlNode::Kind::Scalar: return root.as_scalar().props();
-        case types::YamlNode::Kind::Mapping: return root.as_mapping().props();
-        case types::YamlNode::Kind::Sequence: return root.as_sequence().props();
-        case types::YamlNode::Kind::Null: break;
-    }
-    return nullptr;
-}
-
 // Where a comment at the end of a sequence item's last line goes. An item that
 // holds a collection has its first line above its content, where the writer
 // puts nothing the reader would read as the item's end-of-line comment; a comment
@@ -154,7 +143,7 @@ void Builder::set_root_comment(types::YamlNode& root, types::OptText types::Node
     // An alias that is a document's whole content has no anchor before it in its
     // document, and is written as null: the root becomes that null, to carry the comment.
     if (root.is_null()) root = types::YamlNode(types::ScalarValue::make_null());
-    const types::NodeProps* now = root_props(root);
+    const types::NodeProps* now = types::props_of(root);
     types::NodeProps props = now ? *now : types::NodeProps{};
     props.*field = std::move(text);
     switch (root.kind()) {
@@ -198,7 +187,7 @@ void Builder::attach_inline(std::string_view text) {
         } else if (root.is_sequence() && !root.as_sequence().empty()) {
             types::OptText& slot = inline_slot(root.as_sequence());
             if (!slot) slot = types::OptText(text);
-        } else if (const types::NodeProps* props = root_props(root); !props || !props->comment_inline) {
+        } else if (const types::NodeProps* props = types::props_of(root); !props || !props->comment_inline) {
             set_root_comment(root, &types::NodeProps::comment_inline, types::OptText(text));
         }
         return;

@@ -60,7 +60,7 @@ void spell_out_bare_item(std::string& out, std::size_t bare_end) {
 // The document comments a node carries (a document root, or a root later stored
 // as a value); null when it has none.
 const types::NodeProps* carried_comments(const YamlNode& node) {
-    const types::NodeProps* props = props_of(node);
+    const types::NodeProps* props = types::props_of(node);
     return props && props->has_comments() ? props : nullptr;
 }
 
@@ -202,7 +202,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
     out.push_back(':');
 
     // Read once the key is written: the value's own block may be far away.
-    const types::NodeProps* props = props_of(node);
+    const types::NodeProps* props = types::props_of(node);
     const types::NodeProps* carried = props && props->has_comments() ? props : nullptr;
     // The first line of the end-of-line comment ends the key's line; the rest
     // follows as comment lines below it, or below the value's block lines.
@@ -242,7 +242,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
 std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bool first_in_item,
                                 std::size_t& bare_end, std::string& out, DocumentAnchors& anchors) {
     const YamlNode& node = item.node;
-    const types::NodeProps* props = props_of(node);
+    const types::NodeProps* props = types::props_of(node);
     const types::NodeProps* carried = props && props->has_comments() ? props : nullptr;
     const bool lines_above = item.comment_before.has_value();
     const bool nested = is_nonempty_sequence(node) || is_nonempty_mapping(node);

@@ -34,23 +34,11 @@ private:
     std::unordered_map<std::string, const types::NodeProps*> owners_;
 };
 
-// The anchor and tag (and document comments) of a scalar or a collection; null
-// when it has none. Asked of every node written, so it is inline.
-inline const types::NodeProps* props_of(const types::YamlNode& node) {
-    switch (node.kind()) {
-        case types::YamlNode::Kind::Scalar: return node.as_scalar().props();
-        case types::YamlNode::Kind::Mapping: return node.as_mapping().props();
-        case types::YamlNode::Kind::Sequence: return node.as_sequence().props();
-        case types::YamlNode::Kind::Null: break;
-    }
-    return nullptr;
-}
-
 // Appends "&name !tag" (either may be missing) for the node, nothing when it has
 // neither; returns whether anything was appended.
 bool append_props(std::string& out, const types::NodeProps* props, DocumentAnchors& anchors);
 inline bool append_props(std::string& out, const types::YamlNode& node, DocumentAnchors& anchors) {
-    return append_props(out, props_of(node), anchors);
+    return append_props(out, types::props_of(node), anchors);
 }
 
 // An alias node as "*name" where its anchor stands before it, else "null".

@@ -411,6 +411,18 @@ inline void replace_value(YamlNode& slot, YamlNode next) {
     slot = std::move(next);
 }
 
+// The anchor, tag and document comments of a scalar or a collection; null when
+// it has none. Asked of every node written, so it is inline.
+inline const NodeProps* props_of(const YamlNode& node) {
+    switch (node.kind()) {
+        case YamlNode::Kind::Scalar: return node.as_scalar().props();
+        case YamlNode::Kind::Mapping: return node.as_mapping().props();
+        case YamlNode::Kind::Sequence: return node.as_sequence().props();
+        case YamlNode::Kind::Null: break;
+    }
+    return nullptr;
+}
+
 // Deepest nesting of collections the reader builds and the module converts; keeps
 // every recursive walk of a tree well inside the native stack.
 inline constexpr std::size_t max_nesting_depth = 10000;
