@@ -15,6 +15,7 @@
 
 #include "builder/parse_str.h"
 #include "emitter/emitter.h"
+#include "comment_count.h"
 #include "roundtrip_tree_equal.h"
 #include "parser/parser.h"
 #include "scanner/scanner.h"
@@ -27,20 +28,6 @@ const bool check_comments = std::getenv("PLOVARN_FUZZ_COMMENTS") != nullptr;
     std::fprintf(stderr, "%s: %.*s\n--- written ---\n%s\n---\n", what, static_cast<int>(detail.size()),
                  detail.data(), written.c_str());
     __builtin_trap();
-}
-
-// The comments of a text as the scanner finds them; -1 when it fails.
-long comment_count(std::string_view text) {
-    plovarn::scanner::Scanner scanner(text);
-    long count = 0;
-    for (;;) {
-        auto token = scanner.peek_token();
-        if (!token) return -1;
-        const auto type = (*token)->type;
-        if (type == plovarn::scanner::TokenType::Comment) ++count;
-        scanner.pop_token();
-        if (type == plovarn::scanner::TokenType::StreamEnd) return count;
-    }
 }
 
 std::size_t entry_count(const plovarn::types::YamlNode& node) {

@@ -10,6 +10,7 @@
 #include "builder/parse_str.h"
 #include "corpus_files.h"
 #include "emitter/emitter.h"
+#include "comment_count.h"
 #include "roundtrip_tree_equal.h"
 #include "scanner/scanner.h"
 
@@ -19,20 +20,6 @@ using plovarn::builder::parse_str;
 using plovarn::emitter::emit_docs;
 using plovarn::roundtrip_test::CompareOptions;
 using plovarn::roundtrip_test::docs_diff;
-
-// The comments of a text, as the scanner finds them; -1 when it fails.
-long comment_count(std::string_view text) {
-    plovarn::scanner::Scanner scanner(text);
-    long count = 0;
-    for (;;) {
-        auto token = scanner.peek_token();
-        if (!token) return -1;
-        const auto type = (*token)->type;
-        if (type == plovarn::scanner::TokenType::Comment) ++count;
-        scanner.pop_token();
-        if (type == plovarn::scanner::TokenType::StreamEnd) return count;
-    }
-}
 
 // Every file that reads is written with its values and every one of its comments,
 // and the written text reads back to the same comments: writing it again gives
