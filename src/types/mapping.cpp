@@ -174,8 +174,8 @@ std::size_t position_of(const MapData& d, std::size_t slot) {
     return static_cast<std::size_t>(std::lower_bound(live.begin(), live.end(), slot) - live.begin());
 }
 
-// Records the last entry slot in the index, growing it when it gets half full
-// (closing any holes on the way, as that pass is O(n) anyway).
+// Records the last entry slot in the index, growing it when it gets three
+// quarters full (closing any holes on the way, as that pass is O(n) anyway).
 void index_appended(MapData& d) {
     const std::size_t n = d.entries.size();
     if (!d.index) {
