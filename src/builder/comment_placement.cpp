@@ -146,12 +146,7 @@ void Builder::set_root_comment(types::YamlNode& root, types::OptText types::Node
     const types::NodeProps* now = types::props_of(root);
     types::NodeProps props = now ? *now : types::NodeProps{};
     props.*field = std::move(text);
-    switch (root.kind()) {
-        case types::YamlNode::Kind::Scalar: root.as_scalar().set_props(std::move(props)); break;
-        case types::YamlNode::Kind::Mapping: root.as_mapping().set_props(std::move(props)); break;
-        case types::YamlNode::Kind::Sequence: root.as_sequence().set_props(std::move(props)); break;
-        case types::YamlNode::Kind::Null: break;
-    }
+    types::set_props_of(root, std::move(props));
 }
 
 void Builder::attach_to_last_child(std::string_view text) {

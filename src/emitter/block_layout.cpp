@@ -58,9 +58,8 @@ void spell_out_bare_item(std::string& out, std::size_t bare_end) {
 }
 
 // The document comments a node carries (a document root, or a root later stored
-// as a value); null when it has none.
-const types::NodeProps* carried_comments(const YamlNode& node) {
-    const types::NodeProps* props = types::props_of(node);
+// as a value): its props where they hold any, else null.
+const types::NodeProps* carried_comments(const types::NodeProps* props) {
     return props && props->has_comments() ? props : nullptr;
 }
 
@@ -203,7 +202,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
 
     // Read once the key is written: the value's own block may be far away.
     const types::NodeProps* props = types::props_of(node);
-    const types::NodeProps* carried = props && props->has_comments() ? props : nullptr;
+    const types::NodeProps* carried = carried_comments(props);
     // The first line of the end-of-line comment ends the key's line; the rest
     // follows as comment lines below it, or below the value's block lines.
     std::string_view rest;
@@ -243,7 +242,7 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
                                 std::size_t& bare_end, std::string& out, DocumentAnchors& anchors) {
     const YamlNode& node = item.node;
     const types::NodeProps* props = types::props_of(node);
-    const types::NodeProps* carried = props && props->has_comments() ? props : nullptr;
+    const types::NodeProps* carried = carried_comments(props);
     const bool lines_above = item.comment_before.has_value();
     const bool nested = is_nonempty_sequence(node) || is_nonempty_mapping(node);
     // There, the comment lines of an element that holds a collection stand below
@@ -343,7 +342,7 @@ void write_node(const YamlNode& node, std::size_t indent, std::string& out, Docu
     // A node that starts a line: a document root. Its comment lines stand above
     // it; its anchor and tag stand on a line of their own above a collection, in
     // front of anything else.
-    const types::NodeProps* doc = carried_comments(node);
+    const types::NodeProps* doc = carried_comments(types::props_of(node));
     const bool nonempty_collection = is_nonempty_mapping(node) || is_nonempty_sequence(node);
     if (doc && doc->comment_before) append_comment_block(out, *doc->comment_before, indent);
     // A collection's first line belongs to its first entry; the root's own

@@ -423,6 +423,17 @@ inline const NodeProps* props_of(const YamlNode& node) {
     return nullptr;
 }
 
+// Replaces the anchor, tag and document comments of a scalar or a collection; a
+// null node has nowhere to keep them.
+inline void set_props_of(YamlNode& node, NodeProps props) {
+    switch (node.kind()) {
+        case YamlNode::Kind::Scalar: node.as_scalar().set_props(std::move(props)); break;
+        case YamlNode::Kind::Mapping: node.as_mapping().set_props(std::move(props)); break;
+        case YamlNode::Kind::Sequence: node.as_sequence().set_props(std::move(props)); break;
+        case YamlNode::Kind::Null: break;
+    }
+}
+
 // Deepest nesting of collections the reader builds and the module converts; keeps
 // every recursive walk of a tree well inside the native stack.
 inline constexpr std::size_t max_nesting_depth = 10000;
