@@ -12,6 +12,7 @@
 
 #include "lib/py_ref.h"
 #include "types/node.h"
+#include "types/utf8.h"
 
 namespace plovarn::convert_detail {
 
@@ -26,19 +27,6 @@ inline bool may_open_level(std::size_t depth, const char* where) {
     return false;
 }
 
-inline bool is_ascii(std::string_view s) {
-    const char* p = s.data();
-    std::size_t n = s.size();
-    std::uint64_t acc = 0;
-    for (; n >= 8; p += 8, n -= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        acc |= word;
-    }
-    for (; n > 0; ++p, --n) acc |= static_cast<unsigned char>(*p);
-    return (acc & 0x8080808080808080ULL) == 0;
-}
-
 // A new str from text known to be ASCII, copied straight into a compact str.
 inline PyRef ascii_str(std::string_view s) {
     PyObject* str = PyUnicode_New(static_cast<Py_ssize_t>(s.size()), 127);
@@ -48,7 +36,7 @@ inline PyRef ascii_str(std::string_view s) {
 
 // A new str from UTF-8 text.
 inline PyRef str_from_utf8(std::string_view s) {
-    if (is_ascii(s)) return ascii_str(s);
+    if (types::is_ascii(s)) return ascii_str(s);
     return PyRef::steal(PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "strict"));
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,8 +65,23 @@ struct Utf8Fault {
 // nullopt when the whole text is valid UTF-8.
 std::optional<Utf8Fault> first_utf8_fault(std::string_view text);
 
-// The length of the run of ASCII bytes that starts `text`.
-std::size_t ascii_prefix_length(std::string_view text);
+// The length of the run of ASCII bytes that starts `text`; inline, as every
+// string the conversion makes asks it.
+inline std::size_t ascii_prefix_length(std::string_view text) {
+    const char* s = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    // Eight bytes at a time, then the byte that ends the run.
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s + i, 8);
+        if (word & 0x8080808080808080ULL) break;
+    }
+    while (i < n && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i;
+}
+
+inline bool is_ascii(std::string_view text) { return ascii_prefix_length(text) == text.size(); }
 
 inline void append_utf8(std::string& out, char32_t c) {
     if (c < 0x80) {
