@@ -37,21 +37,47 @@ std::uint64_t next_seed() {
     return mix(base + 0x9e3779b97f4a7c15ULL * ++counter);
 }
 
+// The high and low halves of a 128-bit product folded together: one multiply
+// mixes sixteen bytes.
+std::uint64_t fold(std::uint64_t a, std::uint64_t b) {
+    const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+    return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+std::uint64_t load_word(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+std::uint64_t load_half(const char* p) {
+    std::uint32_t w;
+    std::memcpy(&w, p, 4);
+    return w;
+}
+
+// Sixteen bytes at a time, the last stretch read by loads that end at the last
+// byte (overlapping what came before), so every byte counts once in a loop of
+// one multiply. The seed enters both factors of every product, so no input
+// makes a factor zero (and the hash seed-independent) without knowing it.
 std::uint64_t hash_key(std::string_view key, std::uint64_t seed) {
-    std::uint64_t h = seed ^ (key.size() * 0x9e3779b97f4a7c15ULL);
     const char* p = key.data();
     std::size_t n = key.size();
-    while (n >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        h = (h ^ mix(w)) * 0xff51afd7ed558ccdULL;
-        p += 8;
-        n -= 8;
+    const std::uint64_t other = mix(seed);
+    std::uint64_t h = seed ^ (n * 0x9e3779b97f4a7c15ULL);
+    for (; n > 16; p += 16, n -= 16) h = fold(load_word(p) ^ other, load_word(p + 8) ^ h);
+    std::uint64_t a = 0, b = 0;
+    if (n >= 8) {
+        a = load_word(p);
+        b = load_word(p + n - 8);
+    } else if (n >= 4) {
+        a = load_half(p);
+        b = load_half(p + n - 4);
+    } else if (n > 0) {
+        const auto byte = [p](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])}; };
+        a = byte(0) << 16 | byte(n / 2) << 8 | byte(n - 1);
     }
-    std::uint64_t tail = 0;
-    std::memcpy(&tail, p, n);
-    h ^= mix(tail ^ (h >> 29));
-    return mix(h);
+    return fold(a ^ other ^ n, b ^ h);
 }
 
 std::uint32_t hash_of(const MapIndex& x, std::string_view key) {
@@ -138,6 +164,17 @@ void close_holes_of(MapData& d) {
     else if (x.buckets.size() > 4 * bucket_count_for(d.entries.size())) grow_index(x, d.entries.size());
 }
 
+// Entry slot of a key in an indexed map, by the key's hash under its seed.
+std::optional<std::size_t> lookup_hashed(const MapData& d, std::string_view key, std::uint32_t hash) {
+    const MapIndex& x = *d.index;
+    const std::size_t mask = x.buckets.size() - 1;
+    for (std::size_t b = hash & mask;; b = (b + 1) & mask) {
+        const MapIndex::Bucket& bucket = x.buckets[b];
+        if (bucket.entry == 0) return std::nullopt;
+        if (bucket.hash == hash && d.entries[bucket.entry - 1].first == key) return bucket.entry - 1;
+    }
+}
+
 // Entry slot of a key.
 std::optional<std::size_t> lookup(const MapData& d, std::string_view key) {
     if (!d.index) {
@@ -145,14 +182,7 @@ std::optional<std::size_t> lookup(const MapData& d, std::string_view key) {
             if (d.entries[i].first == key) return i;
         return std::nullopt;
     }
-    const MapIndex& x = *d.index;
-    const std::size_t mask = x.buckets.size() - 1;
-    const std::uint32_t hash = hash_of(x, key);
-    for (std::size_t b = hash & mask;; b = (b + 1) & mask) {
-        const MapIndex::Bucket& bucket = x.buckets[b];
-        if (bucket.entry == 0) return std::nullopt;
-        if (bucket.hash == hash && d.entries[bucket.entry - 1].first == key) return bucket.entry - 1;
-    }
+    return lookup_hashed(d, key, hash_of(*d.index, key));
 }
 
 const std::vector<std::uint32_t>& live_slots(const MapData& d) {
@@ -176,7 +206,8 @@ std::size_t position_of(const MapData& d, std::size_t slot) {
 
 // Records the last entry slot in the index, growing it when it gets three
 // quarters full (closing any holes on the way, as that pass is O(n) anyway).
-void index_appended(MapData& d) {
+// `hash` is the last key's under the index's seed, where the map had an index.
+void index_appended(MapData& d, std::uint32_t hash) {
     const std::size_t n = d.entries.size();
     if (!d.index) {
         if (n > linear_scan_limit) rebuild_index(d);
@@ -193,7 +224,7 @@ void index_appended(MapData& d) {
         if (!d.index) return;
         if (over_full(d.entries.size(), d.index->buckets.size())) grow_index(*d.index, d.entries.size());
     }
-    index_put(*d.index, hash_of(*d.index, d.entries.back().first), d.entries.size() - 1);
+    index_put(*d.index, hash, d.entries.size() - 1);
 }
 
 // Takes an entry slot out of the index. Later members of its probe run move back
@@ -303,14 +334,15 @@ YamlEntry* YamlMapping::find_mut(std::string_view key) {
 
 std::pair<std::size_t, std::optional<YamlEntry>> YamlMapping::insert_full(KeyText key, YamlEntry entry) {
     MapData& d = data_.mut();
-    if (auto slot = lookup(d, key)) {
+    const std::uint32_t hash = d.index ? hash_of(*d.index, key) : 0;
+    if (auto slot = d.index ? lookup_hashed(d, key, hash) : lookup(d, key)) {
         YamlEntry& stored = d.entries[*slot].second;
         std::optional<YamlEntry> previous(std::move(stored));
         stored = std::move(entry);
         return {position_of(d, *slot), std::move(previous)};
     }
     d.entries.emplace_back(std::move(key), std::move(entry));
-    index_appended(d);
+    index_appended(d, hash);
     return {d.entries.size() - d.holes() - 1, std::nullopt};
 }
 
