@@ -29,10 +29,11 @@ public:
 private:
     static constexpr std::size_t max_key_size = 64;
     static constexpr std::size_t max_entries = std::size_t{1} << 14;
-    // Slots held in the object itself: most loads have few distinct keys, and
-    // a table of their own on the heap would be one more allocation per load, of
-    // a size whose allocation makes the allocator tidy up its small free blocks.
-    static constexpr std::size_t local_slots = 64;
+    // Slots held in the object itself: most loads have a few hundred distinct
+    // keys at most, and a table of their own on the heap would be one more
+    // allocation per load (and more as it grows), of a size whose allocation
+    // makes the allocator tidy up its small free blocks.
+    static constexpr std::size_t local_slots = 256;
     // Probes a lookup may take: a key whose probe would run longer is made
     // afresh and not kept, so that keys crafted to collide cost no more than
     // keys not cached at all.
