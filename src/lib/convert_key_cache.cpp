@@ -1,66 +1,13 @@
 #include "lib/convert_key_cache.h"
 
 #include <cstring>
-#include <optional>
 
 #include "lib/convert_support.h"
+#include "types/text_hash.h"
+#include "types/utf8.h"
 
 namespace plovarn::convert_detail {
 namespace {
-
-std::uint64_t load_word(const char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
-
-std::uint32_t load_half(const char* p) {
-    std::uint32_t half;
-    std::memcpy(&half, p, sizeof half);
-    return half;
-}
-
-// Every byte of a key shorter than a word in one word, read in at most two
-// loads: the first and last four bytes (overlapping), or the first, middle and
-// last byte.
-std::uint64_t short_word(const char* p, std::size_t n) {
-    if (n >= 4) return std::uint64_t{load_half(p)} << 32 | load_half(p + n - 4);
-    if (n == 0) return 0;
-    const auto byte = [p](std::size_t i) { return std::uint64_t{static_cast<unsigned char>(p[i])}; };
-    return byte(0) << 16 | byte(n / 2) << 8 | byte(n - 1);
-}
-
-// The key a word at a time: the words from the front and one ending at the last
-// byte (overlapping the one before it), so that every byte counts and none is
-// read twice in a loop; a short key is read whole into one word. The ASCII test
-// is folded into the same pass; nullopt for non-ASCII text. The cached keys are
-// at most a few words long, so this costs a handful of multiplications.
-std::optional<std::uint64_t> hash_ascii(std::string_view s) {
-    constexpr std::uint64_t k = 0x9e3779b97f4a7c15ULL;
-    const char* p = s.data();
-    const std::size_t n = s.size();
-    std::uint64_t h = n * k;
-    std::uint64_t seen = 0;
-    if (n >= 8) {
-        for (std::size_t i = 0; i + 8 < n; i += 8) {
-            const std::uint64_t w = load_word(p + i);
-            seen |= w;
-            h = (h ^ w) * k;
-            h ^= h >> 29;
-        }
-        const std::uint64_t last = load_word(p + n - 8);
-        seen |= last;
-        h = (h ^ last) * k;
-    } else {
-        const std::uint64_t w = short_word(p, n);
-        seen = w;
-        h = (h ^ w) * k;
-    }
-    if (seen & 0x8080808080808080ULL) return std::nullopt;
-    h ^= h >> 32;
-    h *= 0xd6e8feb86659fd93ULL;
-    return h ^ (h >> 32);
-}
 
 bool same_text(PyObject* str, std::string_view key) {
     return static_cast<std::size_t>(PyUnicode_GET_LENGTH(str)) == key.size() &&
@@ -105,9 +52,8 @@ void KeyCache::grow() {
 PyRef KeyCache::get(std::string_view key) {
     // Only ASCII keys are cached: their str data is the key text itself.
     if (key.size() > max_key_size) return str_from_utf8(key);
-    const std::optional<std::uint64_t> ascii_hash = hash_ascii(key);
-    if (!ascii_hash) return str_from_utf8(key);
-    const std::uint64_t hash = *ascii_hash;
+    if (!types::is_ascii(key)) return str_from_utf8(key);
+    const std::uint64_t hash = types::hash_text(key, 0);
     Slot* slot = find_slot(key, hash);
     if (slot != nullptr && slot->key) return PyRef::borrow(slot->key.get());
     PyRef fresh = ascii_str(key);
