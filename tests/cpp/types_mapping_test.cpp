@@ -5,11 +5,13 @@
 
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "types/node.h"
+#include "types/text_hash.h"
 
 using namespace plovarn::types;
 
@@ -80,6 +82,23 @@ TEST(TreeMapping, LargeMapsKeepOrderAndFindEveryKey) {
         EXPECT_EQ(*idx, static_cast<std::size_t>(i / 2));
     }
     EXPECT_FALSE(m.get_index_of("key0").has_value());
+}
+
+// Every byte of a key counts, at every length across the word and block
+// boundaries of the hash: flipping any one bit of any byte changes the low 32
+// bits the index keeps, and so does the seed.
+TEST(TextHash, EveryByteAndTheSeedCount) {
+    for (std::size_t n = 0; n <= 40; ++n) {
+        const std::string base(n, 'k');
+        std::set<std::uint32_t> seen{static_cast<std::uint32_t>(hash_text(base, 1))};
+        EXPECT_NE(hash_text(base, 1), hash_text(base, 2)) << n;
+        for (std::size_t i = 0; i < n; ++i)
+            for (int bit = 0; bit < 8; ++bit) {
+                std::string key = base;
+                key[i] = static_cast<char>(key[i] ^ (1 << bit));
+                EXPECT_TRUE(seen.insert(static_cast<std::uint32_t>(hash_text(key, 1))).second) << n << " " << i;
+            }
+    }
 }
 
 TEST(TreeMapping, TakeAllEmptiesTheMap) {
