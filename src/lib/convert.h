@@ -16,10 +16,11 @@
 namespace plovarn {
 
 // Document root to YamlMapping / YamlSequence / YamlScalar; takes the tree over.
-PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node);
+// The module's key objects serve every mapping of its loads that has the key.
+PyRef node_to_doc(const ModuleState& state, types::YamlNode node);
 // The documents of one load, in stream order, as a list of such objects; takes
-// the trees over. One key object serves every mapping that repeats the key.
-PyRef docs_to_list(const ClassObjects& classes, std::vector<types::YamlNode> docs);
+// the trees over.
+PyRef docs_to_list(const ModuleState& state, std::vector<types::YamlNode> docs);
 // Node to the Python value stored in a parent container (collections become
 // YamlMapping / YamlSequence with their own inner).
 PyRef node_to_py(const ClassObjects& classes, const types::YamlNode& node);

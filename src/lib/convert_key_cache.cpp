@@ -57,8 +57,11 @@ PyRef KeyCache::get(std::string_view key) {
     Slot* slot = find_slot(key, hash);
     if (slot != nullptr && slot->key) return PyRef::borrow(slot->key.get());
     PyRef fresh = ascii_str(key);
-    if (!fresh || slot == nullptr || used_ >= max_entries) return fresh;
-    if ((used_ + 1) * 2 > size_) {
+    if (!fresh || slot == nullptr) return fresh;
+    if (used_ >= max_entries) {
+        clear();
+        slot = find_slot(key, hash);
+    } else if ((used_ + 1) * 2 > size_) {
         grow();
         slot = find_slot(key, hash);
         if (slot == nullptr) return fresh;
@@ -67,6 +70,11 @@ PyRef KeyCache::get(std::string_view key) {
     slot->key = PyRef::borrow(fresh.get());
     ++used_;
     return fresh;
+}
+
+void KeyCache::clear() {
+    for (Slot* slot = slots_; slot != slots_ + size_; ++slot) *slot = Slot();
+    used_ = 0;
 }
 
 }  // namespace plovarn::convert_detail

@@ -1,8 +1,12 @@
 #pragma once
 
-// Key objects shared within one conversion: a loaded document repeats the same few
-// keys in many mappings, and one str per distinct key saves both the allocation
-// and the hashing that dict insertion does for a fresh str.
+// Key objects shared by the mappings of a conversion, and by the loads of one
+// module from one to the next: documents repeat the same few keys in many
+// mappings, and files of one kind repeat each other's keys. One str per distinct
+// key saves its allocation, the hashing that dict insertion does for a fresh
+// str, and the memory of a copy in every loaded document. The cache keeps at
+// most `max_entries` keys; when it is full it starts afresh, so keys that a load
+// once brought in do not stay in the way of the next load's.
 
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
@@ -25,10 +29,12 @@ public:
 
     // A str for the key text: the cached one, or a new one (cached when it fits).
     PyRef get(std::string_view key);
+    // Lets go of every key object held.
+    void clear();
 
 private:
     static constexpr std::size_t max_key_size = 64;
-    static constexpr std::size_t max_entries = std::size_t{1} << 14;
+    static constexpr std::size_t max_entries = std::size_t{1} << 12;
     // Slots held in the object itself: most loads have a few hundred distinct
     // keys at most, and a table of their own on the heap would be one more
     // allocation per load (and more as it grows), of a size whose allocation

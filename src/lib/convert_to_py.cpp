@@ -187,20 +187,18 @@ PyRef node_to_py(const ClassObjects& classes, const types::YamlNode& node) {
     return convert_node(Objects{classes}, node);
 }
 
-PyRef node_to_doc(const ClassObjects& classes, types::YamlNode node) {
+PyRef node_to_doc(const ModuleState& state, types::YamlNode node) {
     CollectorPause pause;
-    KeyCache keys;
-    return document(classes, std::move(node), keys);
+    return document(state.classes, std::move(node), *state.keys);
 }
 
-PyRef docs_to_list(const ClassObjects& classes, std::vector<types::YamlNode> docs) {
+PyRef docs_to_list(const ModuleState& state, std::vector<types::YamlNode> docs) {
     CollectorPause pause;
     PyRef list = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(docs.size())));
     if (!list) return list;
-    KeyCache keys;
     Py_ssize_t i = 0;
     for (YamlNode& doc : docs) {
-        PyRef obj = document(classes, std::move(doc), keys);
+        PyRef obj = document(state.classes, std::move(doc), *state.keys);
         if (!obj) return obj;
         PyList_SET_ITEM(list.get(), i++, obj.release());
     }

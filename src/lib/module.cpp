@@ -1,5 +1,6 @@
 // The module definition, its execution step and the eight module functions.
 
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "emitter/emitter.h"
 #include "lib/args.h"
 #include "lib/convert.h"
+#include "lib/convert_key_cache.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 #include "lib/streams.h"
@@ -41,19 +43,19 @@ std::optional<std::vector<types::YamlNode>> parse_text(std::string_view text) {
     return std::move(*docs);
 }
 
-PyRef first_document(const ClassObjects& classes, std::string_view text) {
+PyRef first_document(const ModuleState& state, std::string_view text) {
     auto docs = parse_text(text);
     if (!docs) return PyRef();
     if (docs->empty()) return PyRef::borrow(Py_None);
     types::YamlNode first = std::move(docs->front());
     docs.reset();
-    return node_to_doc(classes, std::move(first));
+    return node_to_doc(state, std::move(first));
 }
 
-PyRef all_documents(const ClassObjects& classes, std::string_view text) {
+PyRef all_documents(const ModuleState& state, std::string_view text) {
     auto docs = parse_text(text);
     if (!docs) return PyRef();
-    return docs_to_list(classes, std::move(*docs));
+    return docs_to_list(state, std::move(*docs));
 }
 
 // The text of one document; always ends with a line feed.
@@ -88,7 +90,7 @@ PyObject* load(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObje
     if (!parse_args("load()", args, nargs, kwnames, {"stream"}, 1, &stream)) return nullptr;
     auto input = read_stream(stream);
     if (!input) return nullptr;
-    return first_document(classes_of_module(module), input->text()).release();
+    return first_document(state_of_module(module), input->text()).release();
 }
 
 PyObject* loads(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -96,7 +98,7 @@ PyObject* loads(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObj
     if (!parse_args("loads()", args, nargs, kwnames, {"text"}, 1, &text)) return nullptr;
     auto input = text_arg("text", text);
     if (!input) return nullptr;
-    return first_document(classes_of_module(module), *input).release();
+    return first_document(state_of_module(module), *input).release();
 }
 
 PyObject* load_all(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -104,7 +106,7 @@ PyObject* load_all(PyObject* module, PyObject* const* args, Py_ssize_t nargs, Py
     if (!parse_args("load_all()", args, nargs, kwnames, {"stream"}, 1, &stream)) return nullptr;
     auto input = read_stream(stream);
     if (!input) return nullptr;
-    return all_documents(classes_of_module(module), input->text()).release();
+    return all_documents(state_of_module(module), input->text()).release();
 }
 
 PyObject* loads_all(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -112,7 +114,7 @@ PyObject* loads_all(PyObject* module, PyObject* const* args, Py_ssize_t nargs, P
     if (!parse_args("loads_all()", args, nargs, kwnames, {"text"}, 1, &text)) return nullptr;
     auto input = text_arg("text", text);
     if (!input) return nullptr;
-    return all_documents(classes_of_module(module), *input).release();
+    return all_documents(state_of_module(module), *input).release();
 }
 
 PyObject* dump(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -184,7 +186,13 @@ bool add_class(PyObject* module, const char* name, PyTypeObject*& slot, PyRef (*
 }
 
 int exec_module(PyObject* module) {
-    ClassObjects& classes = classes_of_module(module);
+    ModuleState& state = state_of_module(module);
+    state.keys = new (std::nothrow) convert_detail::KeyCache();
+    if (state.keys == nullptr) {
+        PyErr_NoMemory();
+        return -1;
+    }
+    ClassObjects& classes = state.classes;
     if (!add_class(module, "YamlScalar", classes.scalar, create_yaml_scalar_type)) return -1;
     if (!add_class(module, "YamlMapping", classes.mapping, create_yaml_mapping_type)) return -1;
     if (!add_class(module, "YamlSequence", classes.sequence, create_yaml_sequence_type)) return -1;
@@ -208,14 +216,19 @@ int traverse_module(PyObject* module, visitproc visit, void* arg) {
 }
 
 int clear_module(PyObject* module) {
-    ClassObjects& classes = classes_of_module(module);
-    Py_CLEAR(classes.scalar);
-    Py_CLEAR(classes.mapping);
-    Py_CLEAR(classes.sequence);
+    ModuleState& state = state_of_module(module);
+    Py_CLEAR(state.classes.scalar);
+    Py_CLEAR(state.classes.mapping);
+    Py_CLEAR(state.classes.sequence);
+    if (state.keys != nullptr) state.keys->clear();
     return 0;
 }
 
-void free_module(void* module) { clear_module(static_cast<PyObject*>(module)); }
+void free_module(void* module) {
+    clear_module(static_cast<PyObject*>(module));
+    ModuleState& state = state_of_module(static_cast<PyObject*>(module));
+    delete std::exchange(state.keys, nullptr);
+}
 
 // Every interpreter has its own module object, classes and state, and nothing
 // else is shared: a sub-interpreter with its own GIL may import the module. The
@@ -234,7 +247,7 @@ PyModuleDef module_def = {
     PyModuleDef_HEAD_INIT,
     "plovarn",
     "The plovarn module.",
-    sizeof(ClassObjects),
+    sizeof(ModuleState),
     nullptr,
     module_slots,
     traverse_module,

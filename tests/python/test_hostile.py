@@ -370,3 +370,18 @@ class TestAlikeKeys:
         assert [list(m) for m in doc[::997]] == [[k] for k in keys[::997]]
         baseline = "".join(f"- {{{k}: {i}}}\n" for i, k in enumerate(self.keys("distinct", self.N)))
         assert self.best_load(text) < 3 * self.best_load(baseline)
+
+
+def test_key_objects_shared_between_loads_stay_right_past_the_cache_bound():
+    # Loads share one str per key, across documents and across loads, up to a
+    # bound; past it the sharing starts afresh. Documents loaded before must
+    # keep their keys whole whatever the later loads bring in and push out.
+    first = plovarn.loads("name: a\nimage: b\n")
+    assert next(iter(plovarn.loads("- image: x\n  name: y\n")[0])) is list(first)[1]
+    batches = [[f"k{b}-{i}" for i in range(5000)] for b in range(3)]
+    docs = [plovarn.loads("".join(f"{k}: {j}\n" for j, k in enumerate(keys))) for keys in batches]
+    again = [plovarn.loads("".join(f"{k}: 0\n" for k in keys[::7])) for keys in batches]
+    for keys, doc, later in zip(batches, docs, again):
+        assert list(doc) == keys and doc[keys[-1]] == len(keys) - 1
+        assert list(later) == keys[::7]
+    assert list(first) == ["name", "image"]
