@@ -27,7 +27,8 @@ public:
     KeyCache(const KeyCache&) = delete;
     KeyCache& operator=(const KeyCache&) = delete;
 
-    // A str for the key text: the cached one, or a new one (cached when it fits).
+    // A str for the key text: the cached one, or a new one (cached unless its
+    // probe run would be too long).
     PyRef get(std::string_view key);
     // Lets go of every key object held.
     void clear();
@@ -35,11 +36,12 @@ public:
 private:
     static constexpr std::size_t max_key_size = 64;
     static constexpr std::size_t max_entries = std::size_t{1} << 12;
-    // Slots held in the object itself: most loads have a few hundred distinct
-    // keys at most, and a table of their own on the heap would be one more
-    // allocation per load (and more as it grows), of a size whose allocation
-    // makes the allocator tidy up its small free blocks.
-    static constexpr std::size_t local_slots = 256;
+    // Slots held in the object itself: a conversion of one value (a plain copy,
+    // a value stored) has few distinct keys, and a table of its own on the heap
+    // would be one more allocation per call, of a size whose allocation makes
+    // the allocator tidy up its small free blocks. The module's cache for its
+    // loads outgrows them once and keeps its table.
+    static constexpr std::size_t local_slots = 64;
     // Probes a lookup may take: a key whose probe would run longer is made
     // afresh and not kept, so that keys crafted to collide cost no more than
     // keys not cached at all.
