@@ -292,6 +292,7 @@ YamlEntry* YamlMapping::find_mut(std::string_view key) {
 
 std::pair<std::size_t, std::optional<YamlEntry>> YamlMapping::insert_full(KeyText key, YamlEntry entry) {
     MapData& d = data_.mut();
+    // An indexed map hashes the key once, for the lookup and for the index.
     const std::uint32_t hash = d.index ? hash_of(*d.index, key) : 0;
     if (auto slot = d.index ? lookup_hashed(d, key, hash) : lookup(d, key)) {
         YamlEntry& stored = d.entries[*slot].second;
