@@ -41,12 +41,20 @@ CLOCK = time.perf_counter
 
 
 def best_time(function, repeat):
-    best = float("inf")
+    return best_times({"": function}, repeat)[""]
+
+
+def best_times(functions, repeat):
+    """The best time of each function over `repeat` rounds that run each once in
+    turn: a slow spell of a shared machine then falls on every library alike,
+    rather than on whichever had all its runs inside it."""
+    best = dict.fromkeys(functions, float("inf"))
     for _ in range(repeat):
-        gc.collect()
-        start = CLOCK()
-        function()
-        best = min(best, CLOCK() - start)
+        for name, function in functions.items():
+            gc.collect()
+            start = CLOCK()
+            function()
+            best[name] = min(best[name], CLOCK() - start)
     return best
 
 
@@ -114,14 +122,20 @@ def load_section(texts, repeat):
     pyyaml_docs = [list(yaml.load_all(t, Loader=yaml.CSafeLoader)) for t in only]
     json_texts = [json.dumps(json_ready(d)) for d in pyyaml_docs]
     slow = max(1, repeat // 3)
+    # The loaders the targets compare with get as many runs as plovarn, taken in
+    # turn with its own: a best of fewer runs, or of runs bunched in time, would
+    # tilt the ratio on a noisy machine.
+    compared = best_times({
+        "plovarn": lambda: [plovarn.loads_all(t) for t in only],
+        "PyYAML CSafeLoader": lambda: [LOADERS["PyYAML CSafeLoader"](t) for t in only],
+        "json.loads": lambda: [json.loads(j) for j in json_texts],
+    }, repeat)
     times = {
-        "plovarn": best_time(lambda: [plovarn.loads_all(t) for t in only], repeat),
-        # The loaders the targets compare with get as many runs as plovarn: a best
-        # of fewer runs would flatter plovarn's ratio on a noisy machine.
-        "PyYAML CSafeLoader": best_time(lambda: [LOADERS["PyYAML CSafeLoader"](t) for t in only], repeat),
+        "plovarn": compared["plovarn"],
+        "PyYAML CSafeLoader": compared["PyYAML CSafeLoader"],
         "PyYAML SafeLoader": best_time(lambda: [LOADERS["PyYAML SafeLoader"](t) for t in only], slow),
         "ruamel.yaml (rt)": best_time(lambda: [ruamel_load_all(t) for t in only], slow),
-        "json.loads": best_time(lambda: [json.loads(j) for j in json_texts], repeat),
+        "json.loads": compared["json.loads"],
     }
     print(f"\n== load: {len(only)} files, {size / 1e6:.2f} MB of YAML "
           f"({sum(len(j) for j in json_texts) / 1e6:.2f} MB as JSON)")
