@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Builds the fuzzers' seed corpus: every YAML file of the shared corpus (split
-into documents too, so that small seeds exist) and the YAML snippets written in
-the project's own tests.
+into documents too, so that small seeds exist), a few texts nested thousands of
+levels deep, and the YAML snippets written in the project's own tests.
 
     python3 fuzz/make_seed_corpus.py OUT_DIR [--snippets-only]
 
@@ -70,6 +70,15 @@ def corpus_files():
                     yield doc[:MAX_SEED]
 
 
+def deep_nests():
+    # Texts nested thousands of levels deep, near the reader's limit: every walk
+    # over a tree, the checks' own included, must keep its stack off the native one.
+    yield b"- " * 7000 + b"x\n"
+    yield b"- " * 4000 + b"x\n"  # as deep as the line reader reads a sequence nest
+    yield b"".join(b" " * i + b"k:\n" for i in range(160)) + b" " * 160 + b"v\n"
+    yield b"- " * 3000 + b"[" * 200 + b"]" * 200 + b"\n"
+
+
 def main() -> int:
     args = sys.argv[1:]
     snippets_only = "--snippets-only" in args
@@ -79,7 +88,7 @@ def main() -> int:
         return 2
     out = pathlib.Path(args[0])
     out.mkdir(parents=True, exist_ok=True)
-    seeds = [] if snippets_only else list(corpus_files())
+    seeds = [] if snippets_only else [*corpus_files(), *deep_nests()]
     for p in sorted((ROOT / "tests" / "python").glob("*.py")):
         seeds.extend(python_snippets(p))
     for p in sorted((ROOT / "tests" / "cpp").glob("*.cpp")):

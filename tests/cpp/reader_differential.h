@@ -4,6 +4,8 @@
 // declines the text, both must give the same events, each with the same comments,
 // and the builder the same trees from them, written forms included.
 
+#include <algorithm>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -125,49 +127,72 @@ inline std::string props_text(const types::NodeProps* p) {
     return out;
 }
 
-inline void dump_tree(const types::YamlNode& n, std::string& out);
-
+// What an entry or item writes between its key (if any) and its node.
 template <class Entry>
-void dump_entry(const Entry& e, std::string& out) {
+std::string entry_lead(const Entry& e) {
+    std::string out;
     if (e.comment_before) out += " before[" + std::string(*e.comment_before) + "]";
     if (e.comment_inline) out += " inline[" + std::string(*e.comment_inline) + "]";
-    out += " ";
-    dump_tree(e.node, out);
+    return out + " ";
+}
+
+inline std::string scalar_text(const types::ScalarValue& v) {
+    std::string out = "s" + std::to_string(static_cast<int>(v.style())) + props_text(v.props()) + " ";
+    switch (v.kind()) {
+        case types::ScalarValue::Kind::Int: return out + "int " + std::to_string(v.as_int());
+        case types::ScalarValue::Kind::Float: return out + "float " + std::to_string(v.as_float());
+        case types::ScalarValue::Kind::Bool: return out + (v.as_bool() ? "true" : "false");
+        case types::ScalarValue::Kind::Str: return out + "str[" + std::string(v.as_str()) + "]";
+        case types::ScalarValue::Kind::Null: return out + "null";
+    }
+    return out;
 }
 
 // A tree as text: every value with its kind, style and written form, every key
-// with its style, every comment, a document's own included.
-inline void dump_tree(const types::YamlNode& n, std::string& out) {
+// with its style, every comment, a document's own included. Walked with a stack
+// of its own, as the texts the fuzzer makes nest thousands of levels deep.
+inline void dump_tree(const types::YamlNode& root, std::string& out) {
     using K = types::YamlNode::Kind;
-    switch (n.kind()) {
-        case K::Mapping: {
-            const auto& m = n.as_mapping();
-            out += "{" + props_text(m.props());
-            for (const auto& [key, entry] : m) {
-                out += " key" + std::to_string(static_cast<int>(key.style())) + "[" + std::string(key.text()) + "]";
-                dump_entry(entry, out);
+    // What is still to be written, the next at the back: a text, or a node.
+    using Pending = std::variant<std::string, const types::YamlNode*>;
+    std::vector<Pending> pending{&root};
+    while (!pending.empty()) {
+        Pending next = std::move(pending.back());
+        pending.pop_back();
+        if (const auto* text = std::get_if<std::string>(&next)) {
+            out += *text;
+            continue;
+        }
+        const types::YamlNode& n = *std::get<const types::YamlNode*>(next);
+        switch (n.kind()) {
+            case K::Mapping: {
+                const auto& m = n.as_mapping();
+                out += "{" + props_text(m.props());
+                pending.emplace_back(std::string(" }"));
+                const std::size_t first = pending.size();
+                for (const auto& [key, entry] : m) {
+                    pending.emplace_back(" key" + std::to_string(static_cast<int>(key.style())) + "[" +
+                                         std::string(key.text()) + "]" + entry_lead(entry));
+                    pending.emplace_back(&entry.node);
+                }
+                std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
+                break;
             }
-            out += " }";
-            return;
+            case K::Sequence: {
+                const auto& s = n.as_sequence();
+                out += "[" + props_text(s.props());
+                pending.emplace_back(std::string(" ]"));
+                const std::size_t first = pending.size();
+                for (const auto& item : s) {
+                    pending.emplace_back(entry_lead(item));
+                    pending.emplace_back(&item.node);
+                }
+                std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
+                break;
+            }
+            case K::Null: out += "alias[" + std::string(n.alias_name()) + "]"; break;
+            case K::Scalar: out += scalar_text(n.as_scalar()); break;
         }
-        case K::Sequence: {
-            const auto& s = n.as_sequence();
-            out += "[" + props_text(s.props());
-            for (const auto& item : s) dump_entry(item, out);
-            out += " ]";
-            return;
-        }
-        case K::Null: out += "alias[" + std::string(n.alias_name()) + "]"; return;
-        case K::Scalar: break;
-    }
-    const auto& v = n.as_scalar();
-    out += "s" + std::to_string(static_cast<int>(v.style())) + props_text(v.props()) + " ";
-    switch (v.kind()) {
-        case types::ScalarValue::Kind::Int: out += "int " + std::to_string(v.as_int()); break;
-        case types::ScalarValue::Kind::Float: out += "float " + std::to_string(v.as_float()); break;
-        case types::ScalarValue::Kind::Bool: out += v.as_bool() ? "true" : "false"; break;
-        case types::ScalarValue::Kind::Str: out += "str[" + std::string(v.as_str()) + "]"; break;
-        case types::ScalarValue::Kind::Null: out += "null"; break;
     }
 }
 

@@ -3,8 +3,11 @@
 // Tree comparison for the round-trip tests: the first difference as a path and a
 // description, or empty text when the trees agree.
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "types/node.h"
 
@@ -59,45 +62,97 @@ inline bool scalars_equal(const types::ScalarValue& a, const types::ScalarValue&
 
 inline std::string show(const types::OptText& t) { return t ? "[" + *t + "]" : "absent"; }
 
-inline std::string tree_diff(const types::YamlNode& want, const types::YamlNode& got, const CompareOptions& o = {},
-                             const std::string& path = "$");
-
+// The first difference between the comments of two entries or items.
 template <class Entry>
-std::string entry_diff(const Entry& want, const Entry& got, const CompareOptions& o, const std::string& path) {
-    if (o.comments) {
-        if (!(want.comment_before == got.comment_before))
-            return path + ": comment_before " + show(want.comment_before) + " became " + show(got.comment_before);
-        if (!(want.comment_inline == got.comment_inline))
-            return path + ": comment_inline " + show(want.comment_inline) + " became " + show(got.comment_inline);
-    }
-    return tree_diff(want.node, got.node, o, path);
+std::string entry_comment_diff(const Entry& want, const Entry& got, const CompareOptions& o, const std::string& path) {
+    if (!o.comments) return {};
+    if (!(want.comment_before == got.comment_before))
+        return path + ": comment_before " + show(want.comment_before) + " became " + show(got.comment_before);
+    if (!(want.comment_inline == got.comment_inline))
+        return path + ": comment_inline " + show(want.comment_inline) + " became " + show(got.comment_inline);
+    return {};
 }
 
-inline std::string tree_diff(const types::YamlNode& want, const types::YamlNode& got, const CompareOptions& o,
-                             const std::string& path) {
-    if (is_nullish(want, o) && is_nullish(got, o)) return {};
-    if (want.is_scalar() && got.is_scalar() && scalars_equal(want.as_scalar(), got.as_scalar())) return {};
-    if (want.is_mapping() && got.is_mapping()) {
-        const auto& a = want.as_mapping();
-        const auto& b = got.as_mapping();
-        for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) {
-            const std::string p = path + "[" + std::to_string(k) + "]";
-            if (a.at(k).first != b.at(k).first) return p + ": key [" + a.at(k).first + "] became [" + b.at(k).first + "]";
-            if (auto d = entry_diff(a.at(k).second, b.at(k).second, o, p + "{" + a.at(k).first + "}"); !d.empty())
-                return d;
+// The first difference in document order. Walked with a stack of its own, as
+// the trees the fuzzers read nest thousands of levels deep.
+inline std::string tree_diff(const types::YamlNode& want, const types::YamlNode& got, const CompareOptions& o = {},
+                             const std::string& path = "$") {
+    struct Step {
+        enum class Kind { Nodes, Sizes, Found } kind;
+        const types::YamlNode* want = nullptr;
+        const types::YamlNode* got = nullptr;
+        std::string text;  // the path; for Found, the difference
+    };
+    std::vector<Step> steps{{Step::Kind::Nodes, &want, &got, path}};
+    // The entries of two collections, to be taken in order (each key and its
+    // comments, then the subtree under them), then their sizes. Keys and comments
+    // are compared here at once; a difference among them is queued in its place
+    // and counts only if every subtree before it agrees.
+    const auto push_entries = [&steps](const types::YamlNode& w, const types::YamlNode& g, const std::string& at,
+                                       const auto& entry_steps) {
+        const std::size_t first = steps.size();
+        steps.push_back({Step::Kind::Sizes, &w, &g, at});
+        entry_steps();
+        std::reverse(steps.begin() + static_cast<std::ptrdiff_t>(first) + 1, steps.end());
+    };
+    while (!steps.empty()) {
+        Step step = std::move(steps.back());
+        steps.pop_back();
+        const types::YamlNode& w = *step.want;
+        const types::YamlNode& g = *step.got;
+        const std::string& at = step.text;
+        switch (step.kind) {
+            case Step::Kind::Found: return at;
+            case Step::Kind::Sizes: {
+                const std::size_t a = w.is_mapping() ? w.as_mapping().size() : w.as_sequence().size();
+                const std::size_t b = g.is_mapping() ? g.as_mapping().size() : g.as_sequence().size();
+                if (a != b) return at + ": " + describe(w) + " became " + describe(g);
+                continue;
+            }
+            case Step::Kind::Nodes: break;
         }
-        if (a.size() != b.size()) return path + ": " + describe(want) + " became " + describe(got);
-        return {};
+        if (is_nullish(w, o) && is_nullish(g, o)) continue;
+        if (w.is_scalar() && g.is_scalar() && scalars_equal(w.as_scalar(), g.as_scalar())) continue;
+        if (w.is_mapping() && g.is_mapping()) {
+            const auto& a = w.as_mapping();
+            const auto& b = g.as_mapping();
+            push_entries(w, g, at, [&] {
+                for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) {
+                    const std::string p = at + "[" + std::to_string(k) + "]";
+                    if (a.at(k).first != b.at(k).first) {
+                        steps.push_back({Step::Kind::Found, &w, &g,
+                                         p + ": key [" + a.at(k).first + "] became [" + b.at(k).first + "]"});
+                        return;
+                    }
+                    std::string entry_path = p + "{" + a.at(k).first + "}";
+                    if (auto d = entry_comment_diff(a.at(k).second, b.at(k).second, o, entry_path); !d.empty()) {
+                        steps.push_back({Step::Kind::Found, &w, &g, std::move(d)});
+                        return;
+                    }
+                    steps.push_back({Step::Kind::Nodes, &a.at(k).second.node, &b.at(k).second.node,
+                                     std::move(entry_path)});
+                }
+            });
+            continue;
+        }
+        if (w.is_sequence() && g.is_sequence()) {
+            const auto& a = w.as_sequence();
+            const auto& b = g.as_sequence();
+            push_entries(w, g, at, [&] {
+                for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) {
+                    std::string p = at + "[" + std::to_string(k) + "]";
+                    if (auto d = entry_comment_diff(a[k], b[k], o, p); !d.empty()) {
+                        steps.push_back({Step::Kind::Found, &w, &g, std::move(d)});
+                        return;
+                    }
+                    steps.push_back({Step::Kind::Nodes, &a[k].node, &b[k].node, std::move(p)});
+                }
+            });
+            continue;
+        }
+        return at + ": " + describe(w) + " became " + describe(g);
     }
-    if (want.is_sequence() && got.is_sequence()) {
-        const auto& a = want.as_sequence();
-        const auto& b = got.as_sequence();
-        for (std::size_t k = 0; k < a.size() && k < b.size(); ++k)
-            if (auto d = entry_diff(a[k], b[k], o, path + "[" + std::to_string(k) + "]"); !d.empty()) return d;
-        if (a.size() != b.size()) return path + ": " + describe(want) + " became " + describe(got);
-        return {};
-    }
-    return path + ": " + describe(want) + " became " + describe(got);
+    return {};
 }
 
 // The comments a document root carries for its document.
