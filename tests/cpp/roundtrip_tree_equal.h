@@ -63,8 +63,8 @@ inline bool scalars_equal(const types::ScalarValue& a, const types::ScalarValue&
 inline std::string show(const types::OptText& t) { return t ? "[" + *t + "]" : "absent"; }
 
 // The first difference between the comments of two entries or items.
-template <class Entry>
-std::string entry_comment_diff(const Entry& want, const Entry& got, const CompareOptions& o, const std::string& path) {
+inline std::string entry_comment_diff(const types::YamlEntry& want, const types::YamlEntry& got,
+                                      const CompareOptions& o, const std::string& path) {
     if (!o.comments) return {};
     if (!(want.comment_before == got.comment_before))
         return path + ": comment_before " + show(want.comment_before) + " became " + show(got.comment_before);
@@ -73,84 +73,63 @@ std::string entry_comment_diff(const Entry& want, const Entry& got, const Compar
     return {};
 }
 
+inline std::size_t collection_size(const types::YamlNode& n) {
+    return n.is_mapping() ? n.as_mapping().size() : n.as_sequence().size();
+}
+
 // The first difference in document order. Walked with a stack of its own, as
 // the trees the fuzzers read nest thousands of levels deep.
 inline std::string tree_diff(const types::YamlNode& want, const types::YamlNode& got, const CompareOptions& o = {},
                              const std::string& path = "$") {
+    // Two nodes to compare, and the entries and keys that hold them (whose keys
+    // and comments come first); or, with `sizes`, the sizes of two collections
+    // whose common entries agreed.
     struct Step {
-        enum class Kind { Nodes, Sizes, Found } kind;
-        const types::YamlNode* want = nullptr;
-        const types::YamlNode* got = nullptr;
-        std::string text;  // the path; for Found, the difference
+        const types::YamlNode* want;
+        const types::YamlNode* got;
+        std::string path;
+        const types::YamlEntry* want_entry = nullptr;
+        const types::YamlEntry* got_entry = nullptr;
+        const types::KeyText* want_key = nullptr;
+        const types::KeyText* got_key = nullptr;
+        bool sizes = false;
     };
-    std::vector<Step> steps{{Step::Kind::Nodes, &want, &got, path}};
-    // The entries of two collections, to be taken in order (each key and its
-    // comments, then the subtree under them), then their sizes. Keys and comments
-    // are compared here at once; a difference among them is queued in its place
-    // and counts only if every subtree before it agrees.
-    const auto push_entries = [&steps](const types::YamlNode& w, const types::YamlNode& g, const std::string& at,
-                                       const auto& entry_steps) {
-        const std::size_t first = steps.size();
-        steps.push_back({Step::Kind::Sizes, &w, &g, at});
-        entry_steps();
-        std::reverse(steps.begin() + static_cast<std::ptrdiff_t>(first) + 1, steps.end());
-    };
+    std::vector<Step> steps{{&want, &got, path}};
     while (!steps.empty()) {
         Step step = std::move(steps.back());
         steps.pop_back();
         const types::YamlNode& w = *step.want;
         const types::YamlNode& g = *step.got;
-        const std::string& at = step.text;
-        switch (step.kind) {
-            case Step::Kind::Found: return at;
-            case Step::Kind::Sizes: {
-                const std::size_t a = w.is_mapping() ? w.as_mapping().size() : w.as_sequence().size();
-                const std::size_t b = g.is_mapping() ? g.as_mapping().size() : g.as_sequence().size();
-                if (a != b) return at + ": " + describe(w) + " became " + describe(g);
-                continue;
-            }
-            case Step::Kind::Nodes: break;
+        if (step.sizes) {
+            if (collection_size(w) != collection_size(g)) return step.path + ": " + describe(w) + " became " + describe(g);
+            continue;
         }
+        if (step.want_key && *step.want_key != *step.got_key)
+            return step.path + ": key [" + *step.want_key + "] became [" + *step.got_key + "]";
+        const std::string at = step.want_key ? step.path + "{" + *step.want_key + "}" : step.path;
+        if (step.want_entry)
+            if (auto d = entry_comment_diff(*step.want_entry, *step.got_entry, o, at); !d.empty()) return d;
         if (is_nullish(w, o) && is_nullish(g, o)) continue;
         if (w.is_scalar() && g.is_scalar() && scalars_equal(w.as_scalar(), g.as_scalar())) continue;
+        // The sizes after the entries, the entries in order: pushed in reverse.
+        const std::size_t first = steps.size() + 1;
         if (w.is_mapping() && g.is_mapping()) {
             const auto& a = w.as_mapping();
             const auto& b = g.as_mapping();
-            push_entries(w, g, at, [&] {
-                for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) {
-                    const std::string p = at + "[" + std::to_string(k) + "]";
-                    if (a.at(k).first != b.at(k).first) {
-                        steps.push_back({Step::Kind::Found, &w, &g,
-                                         p + ": key [" + a.at(k).first + "] became [" + b.at(k).first + "]"});
-                        return;
-                    }
-                    std::string entry_path = p + "{" + a.at(k).first + "}";
-                    if (auto d = entry_comment_diff(a.at(k).second, b.at(k).second, o, entry_path); !d.empty()) {
-                        steps.push_back({Step::Kind::Found, &w, &g, std::move(d)});
-                        return;
-                    }
-                    steps.push_back({Step::Kind::Nodes, &a.at(k).second.node, &b.at(k).second.node,
-                                     std::move(entry_path)});
-                }
-            });
-            continue;
-        }
-        if (w.is_sequence() && g.is_sequence()) {
+            steps.push_back({&w, &g, at, nullptr, nullptr, nullptr, nullptr, true});
+            for (std::size_t k = 0; k < a.size() && k < b.size(); ++k)
+                steps.push_back({&a.at(k).second.node, &b.at(k).second.node, at + "[" + std::to_string(k) + "]",
+                                 &a.at(k).second, &b.at(k).second, &a.at(k).first, &b.at(k).first});
+        } else if (w.is_sequence() && g.is_sequence()) {
             const auto& a = w.as_sequence();
             const auto& b = g.as_sequence();
-            push_entries(w, g, at, [&] {
-                for (std::size_t k = 0; k < a.size() && k < b.size(); ++k) {
-                    std::string p = at + "[" + std::to_string(k) + "]";
-                    if (auto d = entry_comment_diff(a[k], b[k], o, p); !d.empty()) {
-                        steps.push_back({Step::Kind::Found, &w, &g, std::move(d)});
-                        return;
-                    }
-                    steps.push_back({Step::Kind::Nodes, &a[k].node, &b[k].node, std::move(p)});
-                }
-            });
-            continue;
+            steps.push_back({&w, &g, at, nullptr, nullptr, nullptr, nullptr, true});
+            for (std::size_t k = 0; k < a.size() && k < b.size(); ++k)
+                steps.push_back({&a[k].node, &b[k].node, at + "[" + std::to_string(k) + "]", &a[k], &b[k]});
+        } else {
+            return at + ": " + describe(w) + " became " + describe(g);
         }
-        return at + ": " + describe(w) + " became " + describe(g);
+        std::reverse(steps.begin() + static_cast<std::ptrdiff_t>(first), steps.end());
     }
     return {};
 }
