@@ -1,32 +1,8 @@
 #include "lib/convert_key_cache.h"
 
-#include <cstring>
-
-#include "lib/convert_support.h"
-#include "types/text_hash.h"
 #include "types/utf8.h"
 
 namespace plovarn::convert_detail {
-namespace {
-
-bool same_text(PyObject* str, std::string_view key) {
-    return static_cast<std::size_t>(PyUnicode_GET_LENGTH(str)) == key.size() &&
-           std::memcmp(PyUnicode_1BYTE_DATA(str), key.data(), key.size()) == 0;
-}
-
-}  // namespace
-
-// The slot holding the key, or the empty slot where it would go; null when the
-// probe runs past its bound.
-KeyCache::Slot* KeyCache::find_slot(std::string_view key, std::uint64_t hash) {
-    const std::size_t mask = size_ - 1;
-    std::size_t i = hash & mask;
-    for (std::size_t probes = 0; probes < max_probes; ++probes, i = (i + 1) & mask) {
-        Slot& slot = slots_[i];
-        if (!slot.key || (slot.hash == hash && same_text(slot.key.get(), key))) return &slot;
-    }
-    return nullptr;
-}
 
 void KeyCache::grow() {
     std::vector<Slot> table(size_ * 2);
@@ -49,13 +25,8 @@ void KeyCache::grow() {
     heap_ = std::move(table);
 }
 
-PyRef KeyCache::get(std::string_view key) {
-    // Only ASCII keys are cached: their str data is the key text itself.
-    if (key.size() > max_key_size) return str_from_utf8(key);
+PyRef KeyCache::added(std::string_view key, std::uint64_t hash, Slot* slot) {
     if (!types::is_ascii(key)) return str_from_utf8(key);
-    const std::uint64_t hash = types::hash_text(key, 0);
-    Slot* slot = find_slot(key, hash);
-    if (slot != nullptr && slot->key) return PyRef::borrow(slot->key.get());
     PyRef fresh = ascii_str(key);
     if (!fresh || slot == nullptr) return fresh;
     if (used_ >= max_entries) {

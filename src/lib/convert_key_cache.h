@@ -14,10 +14,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "lib/convert_support.h"
 #include "lib/py_ref.h"
+#include "types/text_hash.h"
 
 namespace plovarn::convert_detail {
 
@@ -28,8 +31,15 @@ public:
     KeyCache& operator=(const KeyCache&) = delete;
 
     // A str for the key text: the cached one, or a new one (cached unless its
-    // probe run would be too long).
-    PyRef get(std::string_view key);
+    // probe run would be too long). Inline, as it runs once per mapping entry
+    // loaded and mostly finds its key.
+    PyRef get(std::string_view key) {
+        if (key.size() > max_key_size) return str_from_utf8(key);
+        const std::uint64_t hash = types::hash_text(key, 0);
+        Slot* slot = find_slot(key, hash);
+        if (slot != nullptr && slot->key) return PyRef::borrow(slot->key.get());
+        return added(key, hash, slot);
+    }
     // Lets go of every key object held.
     void clear();
 
@@ -52,7 +62,25 @@ private:
         PyRef key;  // empty for an empty slot
     };
 
-    Slot* find_slot(std::string_view key, std::uint64_t hash);
+    // The slot holding the key, or the empty slot where it would go; null when
+    // the probe runs past its bound. A key found is ASCII: only ASCII keys are
+    // kept, and their str data is the key text itself.
+    Slot* find_slot(std::string_view key, std::uint64_t hash) {
+        const std::size_t mask = size_ - 1;
+        std::size_t i = hash & mask;
+        for (std::size_t probes = 0; probes < max_probes; ++probes, i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (!slot.key) return &slot;
+            PyObject* str = slot.key.get();
+            if (slot.hash == hash && static_cast<std::size_t>(PyUnicode_GET_LENGTH(str)) == key.size() &&
+                std::memcmp(PyUnicode_1BYTE_DATA(str), key.data(), key.size()) == 0)
+                return &slot;
+        }
+        return nullptr;
+    }
+    // A new str for a key not found, kept in `slot` (from find_slot) when the
+    // key is ASCII.
+    PyRef added(std::string_view key, std::uint64_t hash, Slot* slot);
     void grow();
 
     // Open addressing over `local_`, or over `heap_` once that outgrew it; a
