@@ -1,5 +1,7 @@
 #include "emitter/literal_block.h"
 
+#include "emitter/unicode_breaks.h"
+
 namespace plovarn::emitter {
 namespace {
 
@@ -32,10 +34,7 @@ bool literal_fits(std::string_view text) {
             // Other line breaks, U+0000 and control characters cannot stand in a block.
             if (c < 0x20 && c != '\t' && c != '\n') return false;
             if (c == 0x7F) return false;
-            if (c == 0xC2 && i + 1 < content.size() && static_cast<unsigned char>(content[i + 1]) == 0x85) return false;
-            if (c == 0xE2 && i + 2 < content.size() && static_cast<unsigned char>(content[i + 1]) == 0x80 &&
-                (static_cast<unsigned char>(content[i + 2]) | 1) == 0xA9)
-                return false;
+            if (unicode_break_at(content, i) != 0) return false;
             if (c != '\n') continue;
         }
         // A line of blanks alone is told apart from an empty line by no reader alike.

@@ -3,7 +3,7 @@
 #include "emitter/scalar_text.h"
 
 #include "emitter/literal_block.h"
-
+#include "emitter/unicode_breaks.h"
 
 #include "types/number_text.h"
 
@@ -22,14 +22,28 @@ void append_single_quoted(std::string& out, std::string_view s) {
     out.push_back('\'');
 }
 
-// Escapes line breaks, U+0000, the other C0 controls, the backslash and the
-// double quote; everything else is copied as it stands.
+// The escape of U+0085, U+2028 or U+2029.
+char unicode_break_escape(std::string_view s, std::size_t i) {
+    if (s[i + 1] == '\x85') return 'N';
+    return s[i + 2] == '\xA8' ? 'L' : 'P';
+}
+
+// Escapes line breaks (YAML 1.1's too), U+0000, the other C0 controls, the
+// backslash and the double quote; everything else is copied as it stands.
 void append_double_quoted(std::string& out, std::string_view s) {
     static constexpr char hex[] = "0123456789ABCDEF";
     out.push_back('"');
     std::size_t start = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const auto c = static_cast<unsigned char>(s[i]);
+        if (const std::size_t len = unicode_break_at(s, i); len != 0) {
+            out.append(s.substr(start, i - start));
+            const char esc[2] = {'\\', unicode_break_escape(s, i)};
+            out.append(esc, 2);
+            i += len - 1;
+            start = i + 1;
+            continue;
+        }
         if (c >= 0x20 && c != '"' && c != '\\') continue;
         out.append(s.substr(start, i - start));
         start = i + 1;
@@ -77,10 +91,11 @@ std::size_t written_char_count(std::string_view text, StringForm form) {
         }
         case StringForm::DoubleQuoted: {
             std::size_t extra = 0;
-            for (char c : text) {
-                const auto u = static_cast<unsigned char>(c);
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                const auto u = static_cast<unsigned char>(text[i]);
                 if (u == '\0' || u == '\t' || u == '\n' || u == '\r' || u == '"' || u == '\\') extra += 1;
                 else if (u < 0x20) extra += 3;
+                else if (unicode_break_at(text, i) != 0) extra += 1;  // one character becomes two
             }
             return chars + extra + 2;
         }

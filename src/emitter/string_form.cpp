@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "emitter/scalar_text.h"
+#include "emitter/unicode_breaks.h"
 #include "types/other_readers.h"
 #include "types/scalar_value.h"
 
@@ -68,6 +69,9 @@ bool plain_fits(std::string_view s, Position where, bool read_plain) {
         if (c == '#' && i > 0 && is_blank(s[i - 1])) return false;
     }
     if (is_blank(s[0]) || is_blank(s[n - 1]) || s[n - 1] == ':') return false;
+    // Written raw, such a character is read as a line break by YAML 1.1 readers: a
+    // string read plain keeps it as it was read, the writer's own choice escapes it.
+    if (!read_plain && has_unicode_break(s)) return false;
     if (is_indicator_start(s[0])) {
         // Outside the writer's caution only YAML's own indicators bar a plain start.
         const bool dash_like = s[0] == '-' || s[0] == '?' || s[0] == ':';
@@ -115,8 +119,11 @@ StringForm form_of(std::string_view s, Position where, types::SourceStyle style,
         if (!read_plain && plain_fits(s, where, false) && plain_for_every_reader(s)) return StringForm::Plain;
         return StringForm::SingleQuoted;
     }
-    // Line breaks and U+0000 cannot survive any single-line form but the escaped one.
+    // Line breaks and U+0000 cannot survive any single-line form but the escaped
+    // one; nor YAML 1.1's line breaks, unless the string was read single-quoted
+    // with them.
     if (style == SourceStyle::DoubleQuoted || has_break_or_nul(s)) return StringForm::DoubleQuoted;
+    if (style != SourceStyle::SingleQuoted && has_unicode_break(s)) return StringForm::DoubleQuoted;
     return StringForm::SingleQuoted;
 }
 

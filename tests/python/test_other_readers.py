@@ -118,3 +118,15 @@ def test_any_printable_text_reads_back_in_pyyaml(text):
         assert is_quoted(written(text)), text
     reads_back_everywhere(text)
 
+
+
+# YAML 1.1 readers break lines at U+0085, U+2028 and U+2029, in plain and quoted scalars alike.
+@pytest.mark.parametrize("text", ["x\x85y", "\x85", "a\u2028b", "k\u2029", "\u2028 lead"])
+def test_unicode_line_breaks_are_escaped(text):
+    reads_back_everywhere(text)
+    read = plovarn.loads('k: "' + text.replace("\x85", "\\N").replace("\u2028", "\\L").replace("\u2029", "\\P") + '"\n')
+    assert read["k"] == text
+    assert yaml.safe_load(plovarn.dumps(read)) == {"k": text}
+    # Read raw, plain or single-quoted, it is written as it was read: every reader reads it as before.
+    for raw in (f"k: '{text}'\n", f"k: x{text}\n"):
+        assert plovarn.dumps(plovarn.loads(raw)) == raw
