@@ -40,14 +40,10 @@ types::ScalarValue scalar_value(std::string_view text, ScalarStyle style, std::s
     if (style == ScalarStyle::Plain) {
         value = types::ScalarValue::from_str(text);
         keeps_spelling = !value.is_str() && !types::spelled_as_written(value, text);
-    } else if (!text.empty()) {
-        value = types::ScalarValue::make_str(text);
-    } else if (style == ScalarStyle::SingleQuoted || style == ScalarStyle::DoubleQuoted) {
-        // Two quotes are written to mean the empty string; an empty block scalar
-        // has no content at all.
-        value = types::ScalarValue::make_str(std::string_view());
     } else {
-        value = types::ScalarValue::make_null();
+        // Empty quotes and an empty block scalar (`key: |` with no lines) are the
+        // empty string to every reader, not null.
+        value = types::ScalarValue::make_str(text);
     }
     value.set_style(source_style(style));
     // Most scalars carry none of these; they pay nothing for them.

@@ -115,11 +115,11 @@ TEST(BuilderTree, ScalarValues) {
         "tagged: !!str 123\n"
         "spaces: '  '\n");
     EXPECT_TRUE(is_scalar_null(at(doc, "empty").node));
-    // Empty quotes are the empty string; an empty block scalar has no content.
+    // Empty quotes and empty block scalars are the empty string.
     EXPECT_TRUE(is_str(at(doc, "sq").node, ""));
     EXPECT_TRUE(is_str(at(doc, "dq").node, ""));
-    EXPECT_TRUE(is_scalar_null(at(doc, "lit").node));
-    EXPECT_TRUE(is_scalar_null(at(doc, "fold").node));
+    EXPECT_TRUE(is_str(at(doc, "lit").node, ""));
+    EXPECT_TRUE(is_str(at(doc, "fold").node, ""));
     EXPECT_TRUE(is_int(at(doc, "plain").node, 123));
     EXPECT_TRUE(is_str(at(doc, "quoted").node, "123"));
     EXPECT_TRUE(is_int(at(doc, "tagged").node, 123));  // tags change nothing
@@ -128,7 +128,7 @@ TEST(BuilderTree, ScalarValues) {
     ASSERT_EQ(items.size(), 4u);
     EXPECT_TRUE(is_str(items[0].node, ""));
     EXPECT_TRUE(is_str(items[1].node, ""));
-    EXPECT_TRUE(is_scalar_null(items[2].node));
+    EXPECT_TRUE(is_str(items[2].node, ""));
     EXPECT_TRUE(is_scalar_null(items[3].node));
 }
 

@@ -50,6 +50,14 @@ def test_empty_values_stay_empty():
     assert plovarn.dumps(plovarn.loads("---\n")) == "null\n"
 
 
+@pytest.mark.parametrize("header", ["|", ">", "|-", ">+", "|2", "|+ # c"])
+def test_an_empty_block_scalar_is_the_empty_string(header):
+    text = f"a: {header}\nb:\n  - {header}\n"
+    doc = plovarn.loads(text)
+    assert doc == {"a": "", "b": [""]}
+    assert plovarn.loads(plovarn.dumps(doc)) == doc
+
+
 @pytest.mark.parametrize("token,value", SPELLED)
 def test_assigning_the_same_value_keeps_the_spelling(token, value):
     doc = plovarn.loads(f"k: {token}\n")
