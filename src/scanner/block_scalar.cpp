@@ -115,10 +115,12 @@ Scanner::Status Scanner::fetch_block_scalar(bool literal) {
         push_text();
         return {};
     }
-    // A document marker at column 0 ends the scalar rather than standing in it.
+    // A document marker at column 0 ends the scalar rather than standing in it, and
+    // so does a comment line left of the content: it is a comment after an empty
+    // scalar (`key: |2` over ` # note`).
     cur_.fill(4);
     const bool at_marker = cur_.mark().col == 0 && cur_.at_document_indicator();
-    if (cur_.col() < n && cur_.col() > indent_ && !at_marker)
+    if (cur_.col() < n && cur_.col() > indent_ && !at_marker && cur_.at(0) != '#')
         return fail(cur_.mark(), "wrongly indented line in block scalar");
 
     bool previous_leading_blank = false;

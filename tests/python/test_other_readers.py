@@ -6,6 +6,7 @@ import pytest
 import yaml
 from hypothesis import given, settings
 from hypothesis import strategies as st
+from peer_readers import pyyaml_load_all
 
 import plovarn
 from plovarn import YamlMapping, YamlSequence
@@ -130,3 +131,20 @@ def test_unicode_line_breaks_are_escaped(text):
     # Read raw, plain or single-quoted, it is written as it was read: every reader reads it as before.
     for raw in (f"k: '{text}'\n", f"k: x{text}\n"):
         assert plovarn.dumps(plovarn.loads(raw)) == raw
+
+
+# Valid texts that were refused or came back meaning something else to PyYAML.
+READ_AND_WRITTEN_ALIKE = [
+    "a: >3\n # after an empty block\nb: 1\n",
+    "k:\n  a: |2-\n   # after an empty block\n  b: 1\n",
+]
+
+
+@pytest.mark.parametrize("text", READ_AND_WRITTEN_ALIKE)
+def test_other_readers_read_the_written_text_as_the_original(text):
+    out = plovarn.dumps_all(plovarn.loads_all(text))
+    assert pyyaml_load_all(out) == pyyaml_load_all(text), out
+    assert plovarn.dumps_all(plovarn.loads_all(out)) == out
+    for line in text.splitlines():
+        if "#" in line:
+            assert line[line.index("#") + 1:].strip() in out
