@@ -186,13 +186,14 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
     map.key.reset();
     map.comment_before.reset();
     map.comment_inline.reset();
-    if (replaced && index == 0) repeated_first_key(map);
+    if (replaced && index == 0) first_entry_lines_to_holder(map);
 }
 
-void Builder::repeated_first_key(MappingFrame& map) {
+void Builder::first_entry_lines_to_holder(MappingFrame& map) {
     // A repeated key keeps its first position, with the comments of its last
-    // occurrence. As the first entry of a mapping that is a sequence item, its
-    // comment lines go to the item, as they would for the first key itself.
+    // occurrence; a key's end-of-line comment joins the entry's comment lines when
+    // its value's line ends in one too. Either way the lines go to the item, as
+    // those above the first key itself do.
     if (frames_.size() < 2) return;
     types::OptText& above = map.map.entry_mut(0).comment_before;
     auto* holder = std::get_if<SequenceFrame>(&frames_[frames_.size() - 2]);

@@ -53,7 +53,9 @@ private:
     void push_node(types::YamlNode node);
     // Stores the frame's key with its comments and `node` as an entry.
     void insert_entry(MappingFrame& map, types::YamlNode node);
-    void repeated_first_key(MappingFrame& map);
+    // The comment lines of the first entry of a mapping that is a sequence item go
+    // to that item, where the writer's lines above the entry read back.
+    void first_entry_lines_to_holder(MappingFrame& map);
     // The pending comments above `line`, joined by "\n"; those on or below it stay.
     types::OptText take_before(std::uint64_t line);
     // Places the pending comments again, after the line they are matched against

@@ -201,6 +201,7 @@ void Builder::attach_inline(std::string_view text) {
         }
         if (!map.map.empty()) {
             set_inline(map.map.entry_mut(map.last_written), text);
+            if (map.last_written == 0) first_entry_lines_to_holder(map);
             return;
         }
     }

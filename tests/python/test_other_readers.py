@@ -137,6 +137,8 @@ def test_unicode_line_breaks_are_escaped(text):
 READ_AND_WRITTEN_ALIKE = [
     "a: >3\n # after an empty block\nb: 1\n",
     "k:\n  a: |2-\n   # after an empty block\n  b: 1\n",
+    "- k: # behind the key\n    v  # behind the value\n",
+    "-\n  - k: # behind the key\n      v  # behind the value\n    j: 1\n",
 ]
 
 
