@@ -151,8 +151,9 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
                            std::uint64_t line) {
     // An empty plain scalar (`key:` or `-` with nothing after it) is placed at the
     // token after it, often on a later line: a comment on that line does not stand
-    // behind it. For a value, the key's line stays the one to match.
-    if (!text.empty() || style != ScalarStyle::Plain) last_line_ = line;
+    // behind it. For a value, the key's line stays the one to match. One with an
+    // anchor or tag stands at them.
+    if (!text.empty() || style != ScalarStyle::Plain || !anchor.empty() || tag) last_line_ = line;
     if (frames_.empty()) {
         // A scalar document has no entry: its root keeps the comment lines above it.
         types::YamlNode root(scalar_value(text, style, anchor, tag));

@@ -48,8 +48,7 @@ Frame sequence_frame(const ItemArray& s, std::size_t indent) {
     return {Frame::Kind::Sequence, false, false, &s, 0, indent};
 }
 
-// A sequence element read empty is written as a dash alone (or with its anchor
-// or tag), and the reader places the empty value at the next token: comment
+// A sequence element read empty is written as a dash alone, and the reader places the empty value at the next token: comment
 // lines directly below such a line would be read as that element's comment
 // before. `bare_end` is where such a line ends, if it was the last one written;
 // before comment lines are written there, the element's value is spelled out.
@@ -110,12 +109,15 @@ bool is_nonempty_sequence(const YamlNode& n) { return n.is_sequence() && !n.as_s
 // A scalar, an alias or an empty collection on the line of its key or dash,
 // after a space and its anchor and tag. None of these forms ends in a line feed,
 // so nothing needs trimming; an empty value (`key:` as read) leaves no trailing
-// space, unless `spell_empty` asks for "null" in its place. Returns whether the
-// value was written as nothing.
+// space, unless `spell_empty` asks for "null" in its place where nothing else
+// stands there (behind an anchor or tag the reader places the empty value at
+// them, and behind a tag "null" would be that text). Returns whether the line
+// ends at the key or dash.
 bool append_spaced_value(std::string& out, const YamlNode& node, const types::NodeProps* props,
                          DocumentAnchors& anchors, bool spell_empty = false) {
     out.push_back(' ');
-    if (append_props(out, props, anchors)) out.push_back(' ');
+    const bool has_props = append_props(out, props, anchors);
+    if (has_props) out.push_back(' ');
     const std::size_t start = out.size();
     switch (node.kind()) {
         case YamlNode::Kind::Scalar: append_scalar(out, node.as_scalar()); break;
@@ -124,12 +126,12 @@ bool append_spaced_value(std::string& out, const YamlNode& node, const types::No
         case YamlNode::Kind::Sequence: out.append("[]"); break;
     }
     if (out.size() != start) return false;
-    if (spell_empty) {
+    if (spell_empty && !has_props) {
         out.append("null");
         return false;
     }
     out.pop_back();
-    return true;
+    return !has_props;
 }
 
 // The lines of a literal block whose header ended the line above.

@@ -233,6 +233,7 @@ Parser::Result Parser::parse_node(bool block, bool indentless, std::optional<Mar
     std::uint64_t anchor_id = 0;
     std::string_view anchor;
     std::unique_ptr<Tag> tag;
+    const Marker props_mark = t.mark;
     auto take_tag = [&](Token& tok) -> std::optional<ScanError> {
         auto resolved = resolve_tag(tags_, std::move(tok.text), std::move(tok.text2), tok.mark);
         if (!resolved) return std::move(resolved.error());
@@ -290,10 +291,12 @@ Parser::Result Parser::parse_node(bool block, bool indentless, std::optional<Mar
         default: break;
     }
     if (anchor_id != 0 || tag) {
+        // The empty node stands where its anchor or tag does (`- !!str`), not at the
+        // next token: comment lines between them are not above it.
         pop_state();
         return MarkedEvent{event::Scalar{std::string(), scanner::ScalarStyle::Plain, anchor_id, std::move(tag),
                                          anchor},
-                           content.mark};
+                           props_mark};
     }
     return fail(content.mark, "while parsing a node, did not find expected node content");
 }

@@ -139,6 +139,8 @@ READ_AND_WRITTEN_ALIKE = [
     "k:\n  a: |2-\n   # after an empty block\n  b: 1\n",
     "- k: # behind the key\n    v  # behind the value\n",
     "-\n  - k: # behind the key\n      v  # behind the value\n    j: 1\n",
+    "- !!str\n# above the next\n- x\n",
+    "- &a !Ref  # behind the tag\n-  # behind a dash alone\n- !!str\n",
 ]
 
 
