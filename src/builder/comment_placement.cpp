@@ -156,6 +156,7 @@ void Builder::attach_to_last_child(std::string_view text) {
     }
     auto& map = std::get<MappingFrame>(frames_.back());
     set_inline(map.map.entry_mut(map.last_written), text);
+    if (map.last_written == 0) first_entry_lines_to_holder(map);
 }
 
 void Builder::distribute(const parser::Comment* first, const parser::Comment* last) {

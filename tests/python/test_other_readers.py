@@ -140,6 +140,7 @@ READ_AND_WRITTEN_ALIKE = [
     "- k: # behind the key\n    v  # behind the value\n",
     "-\n  - k: # behind the key\n      v  # behind the value\n    j: 1\n",
     "- !!str\n# above the next\n- x\n",
+    "- k: # behind the key\n    []  # behind the empty value\n",
     "- &a !Ref  # behind the tag\n-  # behind a dash alone\n- !!str\n",
 ]
 
