@@ -1,8 +1,9 @@
 #pragma once
 
 // Comments written back as "# " lines. Comment text may hold line breaks (set
-// from Python, or joined lines above an entry); every break starts a new comment
-// line, so nothing in a comment ever reads back as YAML content.
+// from Python, or joined lines above an entry); every break (YAML 1.1's U+0085,
+// U+2028 and U+2029 too) starts a new comment line, so nothing in a comment ever
+// reads back as YAML content.
 
 #include <cstddef>
 #include <string>

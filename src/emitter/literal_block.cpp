@@ -1,6 +1,7 @@
 #include "emitter/literal_block.h"
 
 #include "emitter/unicode_breaks.h"
+#include "emitter/unprintable_chars.h"
 
 namespace plovarn::emitter {
 namespace {
@@ -33,8 +34,7 @@ bool literal_fits(std::string_view text) {
             const auto c = static_cast<unsigned char>(content[i]);
             // Other line breaks, U+0000 and control characters cannot stand in a block.
             if (c < 0x20 && c != '\t' && c != '\n') return false;
-            if (c == 0x7F) return false;
-            if (unicode_break_at(content, i) != 0) return false;
+            if (unicode_break_at(content, i) != 0 || unprintable_at(content, i) != 0) return false;
             if (c != '\n') continue;
         }
         // A line of blanks alone is told apart from an empty line by no reader alike.

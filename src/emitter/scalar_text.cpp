@@ -4,6 +4,7 @@
 
 #include "emitter/literal_block.h"
 #include "emitter/unicode_breaks.h"
+#include "emitter/unprintable_chars.h"
 
 #include "types/number_text.h"
 
@@ -28,23 +29,44 @@ char unicode_break_escape(std::string_view s, std::size_t i) {
     return s[i + 2] == '\xA8' ? 'L' : 'P';
 }
 
-// Escapes line breaks (YAML 1.1's too), U+0000, the other C0 controls, the
-// backslash and the double quote; everything else is copied as it stands.
+// The escape of an unprintable character above U+007F: \xNN for a C1 control,
+// \uFFFE or \uFFFF.
+void append_wide_escape(std::string& out, std::string_view s, std::size_t i) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    if (s[i] == '\xC2') {
+        const auto c = static_cast<unsigned char>(s[i + 1]);
+        const char esc[4] = {'\\', 'x', hex[c >> 4], hex[c & 0xF]};
+        out.append(esc, 4);
+    } else {
+        out.append(s[i + 2] == '\xBE' ? "\\uFFFE" : "\\uFFFF");
+    }
+}
+
+// Escapes line breaks (YAML 1.1's too), U+0000, the other controls, U+FFFE,
+// U+FFFF, the backslash and the double quote; everything else is copied as it
+// stands.
 void append_double_quoted(std::string& out, std::string_view s) {
     static constexpr char hex[] = "0123456789ABCDEF";
     out.push_back('"');
     std::size_t start = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const auto c = static_cast<unsigned char>(s[i]);
-        if (const std::size_t len = unicode_break_at(s, i); len != 0) {
+        if (c >= 0x80) {
+            const std::size_t brk = unicode_break_at(s, i);
+            const std::size_t len = brk != 0 ? brk : unprintable_at(s, i);
+            if (len == 0) continue;
             out.append(s.substr(start, i - start));
-            const char esc[2] = {'\\', unicode_break_escape(s, i)};
-            out.append(esc, 2);
+            if (brk != 0) {
+                const char esc[2] = {'\\', unicode_break_escape(s, i)};
+                out.append(esc, 2);
+            } else {
+                append_wide_escape(out, s, i);
+            }
             i += len - 1;
             start = i + 1;
             continue;
         }
-        if (c >= 0x20 && c != '"' && c != '\\') continue;
+        if (c >= 0x20 && c != '"' && c != '\\' && c != 0x7F) continue;
         out.append(s.substr(start, i - start));
         start = i + 1;
         switch (c) {
@@ -94,8 +116,9 @@ std::size_t written_char_count(std::string_view text, StringForm form) {
             for (std::size_t i = 0; i < text.size(); ++i) {
                 const auto u = static_cast<unsigned char>(text[i]);
                 if (u == '\0' || u == '\t' || u == '\n' || u == '\r' || u == '"' || u == '\\') extra += 1;
-                else if (u < 0x20) extra += 3;
+                else if (u < 0x20 || u == 0x7F) extra += 3;
                 else if (unicode_break_at(text, i) != 0) extra += 1;  // one character becomes two
+                else if (const std::size_t len = unprintable_at(text, i); len > 1) extra += len == 2 ? 3 : 5;
             }
             return chars + extra + 2;
         }

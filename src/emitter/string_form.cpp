@@ -8,6 +8,7 @@
 
 #include "emitter/scalar_text.h"
 #include "emitter/unicode_breaks.h"
+#include "emitter/unprintable_chars.h"
 #include "types/other_readers.h"
 #include "types/scalar_value.h"
 
@@ -47,10 +48,12 @@ bool may_resolve_to_non_string(std::string_view s) {
     }
 }
 
-// Bytes that need a closer look inside a string.
+// Bytes that need a closer look inside a string: besides the indicators, the
+// controls and the lead bytes of the unprintable characters above U+007F.
 constexpr auto notable_bytes = [] {
     std::array<bool, 256> t{};
-    for (unsigned char c : {'\n', '\r', '\0', ':', '#', '\t'}) t[c] = true;
+    for (int c : {int{':'}, int{'#'}, 0x7F, 0xC2, 0xEF}) t[static_cast<unsigned char>(c)] = true;
+    for (int c = 0; c < 0x20; ++c) t[static_cast<unsigned char>(c)] = true;
     return t;
 }();
 
@@ -65,6 +68,7 @@ bool plain_fits(std::string_view s, Position where, bool read_plain) {
         const char c = s[i];
         if (!notable_bytes[static_cast<unsigned char>(c)]) continue;
         if (c == '\n' || c == '\r' || c == '\0') return false;
+        if (unprintable_at(s, i) != 0) return false;
         if (c == ':' && i + 1 < n && is_blank(s[i + 1])) return false;
         if (c == '#' && i > 0 && is_blank(s[i - 1])) return false;
     }
@@ -85,10 +89,11 @@ bool plain_fits(std::string_view s, Position where, bool read_plain) {
     return true;
 }
 
-bool has_break_or_nul(std::string_view s) {
+// Whether only the escapes of double quotes can hold `s`.
+bool needs_escapes(std::string_view s) {
     for (char c : s)
         if (c == '\n' || c == '\r' || c == '\0') return true;
-    return false;
+    return has_unprintable(s);
 }
 
 bool resolves_to_non_string(std::string_view s) {
@@ -119,10 +124,10 @@ StringForm form_of(std::string_view s, Position where, types::SourceStyle style,
         if (!read_plain && plain_fits(s, where, false) && plain_for_every_reader(s)) return StringForm::Plain;
         return StringForm::SingleQuoted;
     }
-    // Line breaks and U+0000 cannot survive any single-line form but the escaped
-    // one; nor YAML 1.1's line breaks, unless the string was read single-quoted
-    // with them.
-    if (style == SourceStyle::DoubleQuoted || has_break_or_nul(s)) return StringForm::DoubleQuoted;
+    // Line breaks, U+0000 and unprintable characters cannot survive any
+    // single-line form but the escaped one; nor YAML 1.1's line breaks, unless the
+    // string was read single-quoted with them.
+    if (style == SourceStyle::DoubleQuoted || needs_escapes(s)) return StringForm::DoubleQuoted;
     if (style != SourceStyle::SingleQuoted && has_unicode_break(s)) return StringForm::DoubleQuoted;
     return StringForm::SingleQuoted;
 }

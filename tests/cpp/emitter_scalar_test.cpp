@@ -144,15 +144,19 @@ TEST(EmitString, LineBreaksAndNulAreEscapedInDoubleQuotes) {
     EXPECT_EQ(emit_string("\xC3\xA9\n"), "\"\xC3\xA9\\n\"");
 }
 
-TEST(EmitString, OtherControlsStayUnchanged) {
-    EXPECT_EQ(emit_string("a\x01" "b"), "a\x01" "b");
-    EXPECT_EQ(emit_string("\x7F"), "\x7F");
+// No reader accepts them raw: they are escaped in double quotes.
+TEST(EmitString, OtherControlsAreEscaped) {
+    EXPECT_EQ(emit_string("a\x01" "b"), "\"a\\x01b\"");
+    EXPECT_EQ(emit_string("\x7F"), "\"\\x7F\"");
+    EXPECT_EQ(emit_string("\xC2\x80\xC2\x9F"), "\"\\x80\\x9F\"");
+    EXPECT_EQ(emit_string("\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD"), "\"\\uFFFE\\uFFFF\xEF\xBF\xBD\"");
+    EXPECT_EQ(emit_string("\xC2\x85\xE2\x80\xA8\xE2\x80\xA9"), "\"\\N\\L\\P\"");
 }
 
 TEST(EmitString, WrittenCharCountMatchesOutput) {
     using plovarn::emitter::char_count;
     using plovarn::emitter::written_char_count;
-    for (std::string_view s : {"", "plain", "it's 'x'", "a\nb\x01\"\\", "caf\xC3\xA9: x", "\xC3\xA9\n"})
+    for (std::string_view s : {"", "plain", "it's 'x'", "a\nb\x01\"\\", "caf\xC3\xA9: x", "\xC3\xA9\n", "\x7F\xC2\x80\xC2\x85\xEF\xBF\xBF"})
         EXPECT_EQ(written_char_count(s, plovarn::emitter::string_form(s)), char_count(emit_string(s))) << s;
 }
 

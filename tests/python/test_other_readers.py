@@ -153,3 +153,15 @@ def test_other_readers_read_the_written_text_as_the_original(text):
     for line in text.splitlines():
         if "#" in line:
             assert line[line.index("#") + 1:].strip() in out
+
+
+@settings(max_examples=300, deadline=None)
+@given(st.text(alphabet=st.characters(exclude_categories=["Cs"]), max_size=8),
+       st.text(alphabet=st.characters(exclude_categories=["Cs"]), max_size=8))
+def test_any_text_and_comment_read_back_in_pyyaml(text, comment):
+    reads_back_everywhere(text)
+    doc = YamlMapping()
+    doc["k"] = 1
+    doc.set_comment_before("k", comment)
+    doc.set_comment_inline("k", comment)
+    assert yaml.safe_load(plovarn.dumps(doc)) == {"k": 1}
