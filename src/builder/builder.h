@@ -74,6 +74,8 @@ private:
     // Appends comment lines (present) to `lines`, after a line break.
     static void join_lines(types::OptText& lines, types::OptText more);
     void attach_inline(std::string_view text);
+    // Sets the end-of-line comment of a sequence item's last line, keeping one it had.
+    void set_last_line_inline(types::YamlItem& item, std::string_view text);
     // Sets the end-of-line comment of an entry or item, keeping one it had.
     template <class EntryOrItem>
     static void set_inline(EntryOrItem& at, std::string_view text);

@@ -191,7 +191,7 @@ void Builder::attach_inline(std::string_view text) {
     Frame& top = frames_.back();
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
         if (!seq->items.empty()) {
-            inline_slot(seq->items.back()) = types::OptText(text);
+            set_last_line_inline(seq->items.back(), text);
             return;
         }
     } else {
@@ -215,6 +215,19 @@ void Builder::attach_inline(std::string_view text) {
         map->comment_inline = types::OptText(text);
     else if (auto* seq = std::get_if<SequenceFrame>(&parent))
         join_lines(seq->comment_before, types::OptText(text));
+}
+
+void Builder::set_last_line_inline(types::YamlItem& item, std::string_view text) {
+    types::OptText& slot = inline_slot(item);
+    if (!slot) {
+        slot = types::OptText(text);
+        return;
+    }
+    // One it has already stands on an earlier line of the item (`[k: [{  # a` over
+    // `}]],  # b`): it joins the comment lines above the item, where the writer's
+    // lines above the entry or item holding the slot read back.
+    join_lines(item.comment_before, std::move(slot));
+    slot = types::OptText(text);
 }
 
 template <class EntryOrItem>

@@ -141,6 +141,7 @@ READ_AND_WRITTEN_ALIKE = [
     "-\n  - k: # behind the key\n      v  # behind the value\n    j: 1\n",
     "- !!str\n# above the next\n- x\n",
     "- k: # behind the key\n    []  # behind the empty value\n",
+    "[k: [{  # behind an empty mapping\n}, x],  # behind the pair\n]\n",
     "- &a !Ref  # behind the tag\n-  # behind a dash alone\n- !!str\n",
 ]
 
