@@ -48,10 +48,11 @@ Frame sequence_frame(const ItemArray& s, std::size_t indent) {
     return {Frame::Kind::Sequence, false, false, &s, 0, indent};
 }
 
-// A sequence element read empty is written as a dash alone, and the reader places the empty value at the next token: comment
-// lines directly below such a line would be read as that element's comment
-// before. `bare_end` is where such a line ends, if it was the last one written;
-// before comment lines are written there, the element's value is spelled out.
+// A sequence element read empty is written as a dash alone, and the reader
+// places the empty value at the next token: comment lines directly below such
+// a line would be read as that element's comment before. `bare_end` is where
+// such a line ends, if it was the last one written; before comment lines are
+// written there, the element's value is spelled out.
 void spell_out_bare_item(std::string& out, std::size_t bare_end) {
     if (bare_end == out.size()) out.insert(out.size() - 1, " null");
 }

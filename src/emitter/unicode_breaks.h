@@ -18,7 +18,8 @@ inline std::size_t unicode_break_at(std::string_view s, std::size_t i) {
 }
 
 inline bool has_unicode_break(std::string_view s) {
-    for (std::size_t i = s.find_first_of("\xC2\xE2"); i != std::string_view::npos; i = s.find_first_of("\xC2\xE2", i + 1))
+    constexpr std::string_view lead_bytes = "\xC2\xE2";
+    for (std::size_t i = s.find_first_of(lead_bytes); i != std::string_view::npos; i = s.find_first_of(lead_bytes, i + 1))
         if (unicode_break_at(s, i) != 0) return true;
     return false;
 }
