@@ -74,11 +74,11 @@ private:
     // Appends comment lines (present) to `lines`, after a line break.
     static void join_lines(types::OptText& lines, types::OptText more);
     void attach_inline(std::string_view text);
-    // Sets the end-of-line comment of a sequence item's last line, keeping one it had.
-    void set_last_line_inline(types::YamlItem& item, std::string_view text);
-    // Sets the end-of-line comment of an entry or item, keeping one it had.
-    template <class EntryOrItem>
-    static void set_inline(EntryOrItem& at, std::string_view text);
+    // Sets an end-of-line comment, keeping one the slot had in the lines above.
+    static void set_inline(types::OptText& slot, types::OptText& above, std::string_view text);
+    // The same for the entry written last, whose lines go to the item holding the
+    // mapping when it is the first entry.
+    void set_entry_inline(MappingFrame& map, std::string_view text);
     // Sets one comment of a document root.
     static void set_root_comment(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text);
     // The innermost collection has no item, entry or key yet.

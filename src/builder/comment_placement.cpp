@@ -151,12 +151,11 @@ void Builder::set_root_comment(types::YamlNode& root, types::OptText types::Node
 
 void Builder::attach_to_last_child(std::string_view text) {
     if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
-        set_inline(seq->items.back(), text);
+        types::YamlItem& item = seq->items.back();
+        set_inline(item.comment_inline, item.comment_before, text);
         return;
     }
-    auto& map = std::get<MappingFrame>(frames_.back());
-    set_inline(map.map.entry_mut(map.last_written), text);
-    if (map.last_written == 0) first_entry_lines_to_holder(map);
+    set_entry_inline(std::get<MappingFrame>(frames_.back()), text);
 }
 
 void Builder::distribute(const parser::Comment* first, const parser::Comment* last) {
@@ -191,7 +190,8 @@ void Builder::attach_inline(std::string_view text) {
     Frame& top = frames_.back();
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
         if (!seq->items.empty()) {
-            set_last_line_inline(seq->items.back(), text);
+            types::YamlItem& item = seq->items.back();
+            set_inline(inline_slot(item), item.comment_before, text);
             return;
         }
     } else {
@@ -201,8 +201,7 @@ void Builder::attach_inline(std::string_view text) {
             return;
         }
         if (!map.map.empty()) {
-            set_inline(map.map.entry_mut(map.last_written), text);
-            if (map.last_written == 0) first_entry_lines_to_holder(map);
+            set_entry_inline(map, text);
             return;
         }
     }
@@ -217,26 +216,19 @@ void Builder::attach_inline(std::string_view text) {
         join_lines(seq->comment_before, types::OptText(text));
 }
 
-void Builder::set_last_line_inline(types::YamlItem& item, std::string_view text) {
-    types::OptText& slot = inline_slot(item);
-    if (!slot) {
-        slot = types::OptText(text);
-        return;
-    }
-    // One it has already stands on an earlier line of the item (`[k: [{  # a` over
-    // `}]],  # b`): it joins the comment lines above the item, where the writer's
-    // lines above the entry or item holding the slot read back.
-    join_lines(item.comment_before, std::move(slot));
+void Builder::set_inline(types::OptText& slot, types::OptText& above, std::string_view text) {
+    // One it has already stands on an earlier line (behind a key whose value
+    // follows on a later line, inside an empty flow collection, or on an earlier
+    // line of a flow item: `[k: [{  # a` over `}]],  # b`): it joins the comment
+    // lines above rather than being lost.
+    if (slot) join_lines(above, std::move(slot));
     slot = types::OptText(text);
 }
 
-template <class EntryOrItem>
-void Builder::set_inline(EntryOrItem& at, std::string_view text) {
-    // One it has already stands on an earlier line (behind a key whose value
-    // follows on a later line, or inside an empty flow collection): it joins the
-    // comment lines above the entry rather than being lost.
-    if (at.comment_inline) join_lines(at.comment_before, std::move(at.comment_inline));
-    at.comment_inline = types::OptText(text);
+void Builder::set_entry_inline(MappingFrame& map, std::string_view text) {
+    types::YamlEntry& entry = map.map.entry_mut(map.last_written);
+    set_inline(entry.comment_inline, entry.comment_before, text);
+    if (map.last_written == 0) first_entry_lines_to_holder(map);
 }
 
 types::OptText Builder::take_before(std::uint64_t line) {

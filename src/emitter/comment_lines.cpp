@@ -30,11 +30,16 @@ std::size_t find_notable_byte(const char* p, std::size_t i, std::size_t n) {
     return i;
 }
 
-// Appends the first line of `text` and returns how many bytes it took, its line
-// break (LF, CR, CR LF, or one of YAML 1.1's U+0085, U+2028, U+2029) included;
-// `broken` tells whether it ended at one. One pass: only bytes outside printable
-// ASCII need a look.
-std::size_t append_first_line(std::string& out, std::string_view text, bool& broken) {
+// How much of a comment text its first line took, its line break (LF, CR, CR LF,
+// or one of YAML 1.1's U+0085, U+2028, U+2029) included, and whether it ended at one.
+struct FirstLine {
+    std::size_t taken;
+    bool broken;
+};
+
+// Appends the first line of `text`. One pass: only bytes outside printable ASCII
+// need a look.
+FirstLine append_first_line(std::string& out, std::string_view text) {
     const char* p = text.data();
     const std::size_t n = text.size();
     std::size_t start = 0;
@@ -42,13 +47,11 @@ std::size_t append_first_line(std::string& out, std::string_view text, bool& bro
         const auto c = static_cast<unsigned char>(p[i]);
         if (c == '\n' || c == '\r') {
             out.append(p + start, i - start);
-            broken = true;
-            return i + ((c == '\r' && i + 1 < n && p[i + 1] == '\n') ? 2 : 1);
+            return {i + ((c == '\r' && i + 1 < n && p[i + 1] == '\n') ? 2 : 1), true};
         }
         if (const std::size_t len = unicode_break_at(text, i); len != 0) {
             out.append(p + start, i - start);
-            broken = true;
-            return i + len;
+            return {i + len, true};
         }
         const std::size_t bad = c == '\0' ? 1 : unprintable_at(text, i);
         if (bad != 0) {
@@ -59,8 +62,7 @@ std::size_t append_first_line(std::string& out, std::string_view text, bool& bro
         }
     }
     out.append(p + start, n - start);
-    broken = false;
-    return n;
+    return {n, false};
 }
 
 void append_comment_prefix(std::string& out, std::size_t indent) {
@@ -76,25 +78,23 @@ void append_comment_prefix(std::string& out, std::size_t indent) {
 void append_comment_block(std::string& out, std::string_view text, std::size_t indent) {
     for (;;) {
         append_comment_prefix(out, indent);
-        bool ended_by_break = false;
-        text.remove_prefix(append_first_line(out, text, ended_by_break));
+        const FirstLine line = append_first_line(out, text);
+        text.remove_prefix(line.taken);
         out.push_back('\n');
-        if (!ended_by_break) break;
+        if (!line.broken) break;
     }
 }
 
 std::string_view append_inline_comment(std::string& out, std::string_view marker, std::string_view text) {
     out.append(marker);
-    bool broken = false;
-    text.remove_prefix(append_first_line(out, text, broken));
+    text.remove_prefix(append_first_line(out, text).taken);
     return text;
 }
 
 void append_comment_lines(std::string& out, std::string_view text, std::size_t indent) {
     while (!text.empty()) {
         append_comment_prefix(out, indent);
-        bool broken = false;
-        text.remove_prefix(append_first_line(out, text, broken));
+        text.remove_prefix(append_first_line(out, text).taken);
         out.push_back('\n');
     }
 }

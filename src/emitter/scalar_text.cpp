@@ -23,20 +23,21 @@ void append_single_quoted(std::string& out, std::string_view s) {
     out.push_back('\'');
 }
 
-// The escape of U+0085, U+2028 or U+2029.
-char unicode_break_escape(std::string_view s, std::size_t i) {
-    if (s[i + 1] == '\x85') return 'N';
-    return s[i + 2] == '\xA8' ? 'L' : 'P';
+// "\xNN" for a character below U+0100.
+void append_byte_escape(std::string& out, unsigned char c) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    const char esc[4] = {'\\', 'x', hex[c >> 4], hex[c & 0xF]};
+    out.append(esc, 4);
 }
 
-// The escape of an unprintable character above U+007F: \xNN for a C1 control,
-// \uFFFE or \uFFFF.
+// The escape of a character above U+007F that cannot stand raw at `i`: \N, \L
+// or \P for YAML 1.1's line breaks, \xNN for a C1 control, \uFFFE or \uFFFF.
 void append_wide_escape(std::string& out, std::string_view s, std::size_t i) {
-    static constexpr char hex[] = "0123456789ABCDEF";
     if (s[i] == '\xC2') {
-        const auto c = static_cast<unsigned char>(s[i + 1]);
-        const char esc[4] = {'\\', 'x', hex[c >> 4], hex[c & 0xF]};
-        out.append(esc, 4);
+        if (s[i + 1] == '\x85') out.append("\\N");
+        else append_byte_escape(out, static_cast<unsigned char>(s[i + 1]));
+    } else if (s[i] == '\xE2') {
+        out.append(s[i + 2] == '\xA8' ? "\\L" : "\\P");
     } else {
         out.append(s[i + 2] == '\xBE' ? "\\uFFFE" : "\\uFFFF");
     }
@@ -46,7 +47,6 @@ void append_wide_escape(std::string& out, std::string_view s, std::size_t i) {
 // U+FFFF, the backslash and the double quote; everything else is copied as it
 // stands.
 void append_double_quoted(std::string& out, std::string_view s) {
-    static constexpr char hex[] = "0123456789ABCDEF";
     out.push_back('"');
     std::size_t start = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -56,12 +56,7 @@ void append_double_quoted(std::string& out, std::string_view s) {
             const std::size_t len = brk != 0 ? brk : unprintable_at(s, i);
             if (len == 0) continue;
             out.append(s.substr(start, i - start));
-            if (brk != 0) {
-                const char esc[2] = {'\\', unicode_break_escape(s, i)};
-                out.append(esc, 2);
-            } else {
-                append_wide_escape(out, s, i);
-            }
+            append_wide_escape(out, s, i);
             i += len - 1;
             start = i + 1;
             continue;
@@ -76,11 +71,7 @@ void append_double_quoted(std::string& out, std::string_view s) {
             case '\r': out.append("\\r"); break;
             case '"': out.append("\\\""); break;
             case '\\': out.append("\\\\"); break;
-            default: {
-                const char esc[4] = {'\\', 'x', hex[c >> 4], hex[c & 0xF]};
-                out.append(esc, 4);
-                break;
-            }
+            default: append_byte_escape(out, c); break;
         }
     }
     out.append(s.substr(start));
