@@ -120,8 +120,13 @@ PyObject* setdefault(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
     {
         WriteAccess write(m->guard, type_name);
         if (!write.ok()) return nullptr;
-        m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
+        // The default's conversion may have run code that added the key
+        // meanwhile: that entry stays, with its comments, as dict.setdefault
+        // would keep it.
+        if (const YamlEntry* entry = m->inner.find(*text)) existing = entry->node;
+        else m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
     }
+    if (existing) return node_to_py(classes, *existing).release();
     PyRef dict_key = exact_str(a[0], *text);
     if (!dict_key || PyDict_SetItem(self, dict_key.get(), stored.get()) < 0) return nullptr;
     return node_to_py(classes, *node).release();
