@@ -36,6 +36,10 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
     if (!text) return -1;
     std::optional<YamlNode> node = py_to_node(value);
     if (!node) return -1;
+    // The stored object is made before `inner` changes: a tree too deep to
+    // convert, or memory running out, then leaves the mapping as it was.
+    PyRef stored = node_to_py(classes, *node);
+    if (!stored) return -1;
     PyYamlMapping* m = self_of(self);
     {
         WriteAccess write(m->guard, type_name);
@@ -46,8 +50,6 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
             m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
         }
     }
-    PyRef stored = node_to_py(classes, *node);
-    if (!stored) return -1;
     PyRef dict_key = exact_str(key, *text);
     if (!dict_key) return -1;
     return PyDict_SetItem(self, dict_key.get(), stored.get());
@@ -216,6 +218,26 @@ void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
     error.restore();
 }
 
+// After an update whose entries could not all be converted for the parent dict
+// (a tree too deep, memory running out), puts `inner` back as it was before and
+// the parent dict with it: the update changes nothing. Its exception stays the
+// one reported.
+void restore_after_failed_rebuild(const ClassObjects& classes, PyObject* self, types::YamlMapping before) {
+    SavedException error = SavedException::take();
+    PyYamlMapping* m = self_of(self);
+    {
+        WriteAccess write(m->guard, type_name);
+        if (!write.ok()) {
+            PyErr_Clear();
+            error.restore();
+            return;
+        }
+        m->inner = std::move(before);
+    }
+    if (!rebuild_parent_dict(classes, self)) PyErr_Clear();
+    error.restore();
+}
+
 PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
@@ -224,9 +246,11 @@ PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
     PyYamlMapping* m = self_of(self);
     std::vector<std::size_t> applied;
     bool ok = false;
+    types::YamlMapping before;
     {
         WriteAccess write(m->guard, type_name);
         if (!write.ok()) return nullptr;
+        before = m->inner;
         if (update_from_yaml_mapping(m->inner, other, applied)) {
             ok = true;
         } else {
@@ -244,7 +268,10 @@ PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         store_applied(self, applied);
         return nullptr;
     }
-    if (!rebuild_parent_dict(classes, self)) return nullptr;
+    if (!rebuild_parent_dict(classes, self)) {
+        restore_after_failed_rebuild(classes, self, std::move(before));
+        return nullptr;
+    }
     Py_RETURN_NONE;
 }
 

@@ -63,12 +63,14 @@ int assign_index(PyObject* self, PyObject* key, PyObject* value) {
     if (!index) return -1;
     std::optional<YamlNode> node = py_to_node(value);
     if (!node) return -1;
+    // Made before `inner` changes, as for every edit below: a failed conversion
+    // leaves the sequence as it was.
+    PyRef stored = node_to_py(classes, *node);
+    if (!stored) return -1;
     const auto pos = change_element(self, *index, [&](types::ItemArray& inner, std::size_t at) {
         types::replace_value(inner.at_mut(at).node, *node);
     });
     if (!pos) return -1;
-    PyRef stored = node_to_py(classes, *node);
-    if (!stored) return -1;
     return PyList_SetItem(self, static_cast<Py_ssize_t>(*pos), stored.release());
 }
 
@@ -87,14 +89,15 @@ PyObject* append(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
     if (!parse_args("YamlSequence.append()", args, nargs, kwnames, {"value"}, 1, a)) return nullptr;
     std::optional<YamlNode> node = py_to_node(a[0]);
     if (!node) return nullptr;
+    PyRef stored = node_to_py(classes, *node);
+    if (!stored) return nullptr;
     PyYamlSequence* s = self_of(self);
     {
         WriteAccess write(s->guard, type_name);
         if (!write.ok()) return nullptr;
         s->inner.push_back(YamlItem{{}, {}, *node});
     }
-    PyRef stored = node_to_py(classes, *node);
-    if (!stored || PyList_Append(self, stored.get()) < 0) return nullptr;
+    if (PyList_Append(self, stored.get()) < 0) return nullptr;
     Py_RETURN_NONE;
 }
 
@@ -106,6 +109,8 @@ PyObject* insert(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
     if (!index) return nullptr;
     std::optional<YamlNode> node = py_to_node(a[1]);
     if (!node) return nullptr;
+    PyRef stored = node_to_py(classes, *node);
+    if (!stored) return nullptr;
     PyYamlSequence* s = self_of(self);
     std::size_t pos = 0;
     {
@@ -119,8 +124,7 @@ PyObject* insert(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         pos = static_cast<std::size_t>(at);
         s->inner.insert(pos, YamlItem{{}, {}, *node});
     }
-    PyRef stored = node_to_py(classes, *node);
-    if (!stored || PyList_Insert(self, static_cast<Py_ssize_t>(pos), stored.get()) < 0) return nullptr;
+    if (PyList_Insert(self, static_cast<Py_ssize_t>(pos), stored.get()) < 0) return nullptr;
     Py_RETURN_NONE;
 }
 

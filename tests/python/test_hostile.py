@@ -15,6 +15,7 @@ import time
 import pytest
 
 import plovarn
+from plovarn import YamlMapping
 
 MB = 1024 * 1024
 # Sanitizer builds run several times slower and keep freed memory in quarantine.
@@ -157,6 +158,33 @@ result = got
 """
         result, _, _ = run_child(body)
         assert result == ["RecursionError", "RecursionError"]
+
+
+    @pytest.mark.parametrize(
+        "edit",
+        [
+            lambda m, s, v: m.__setitem__("a", v),
+            lambda m, s, v: m.__setitem__("new", v),
+            lambda m, s, v: m.update({"a": 2, "new": v}),
+            lambda m, s, v: s.append(v),
+            lambda m, s, v: s.insert(0, v),
+            lambda m, s, v: s.__setitem__(0, v),
+        ],
+        ids=["replace-key", "new-key", "update", "append", "insert", "replace-item"],
+    )
+    def test_value_too_deep_to_store_changes_nothing(self, edit):
+        # A document object may hold a tree one level deeper than a text may
+        # be; wrapped once more it cannot be converted. The refused edit leaves
+        # both halves as they were, and the container still writes.
+        inner = YamlMapping()
+        inner["k"] = plovarn.loads("- " * 9999 + "x\n")
+        too_deep = YamlMapping()
+        too_deep["k"] = inner
+        m, s = plovarn.loads("a: 1  # one\n"), plovarn.loads("- 1  # one\n")
+        with pytest.raises(RecursionError):
+            edit(m, s, too_deep)
+        assert m.to_dict() == dict(m) == {"a": 1} and s.to_dict() == list(s) == [1]
+        assert plovarn.dumps(m) == "a: 1  # one\n" and plovarn.dumps(s) == "- 1  # one\n"
 
 
 class TestHugeInput:
