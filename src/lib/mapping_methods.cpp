@@ -218,26 +218,6 @@ void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
     error.restore();
 }
 
-// After an update whose entries could not all be converted for the parent dict
-// (a tree too deep, memory running out), puts `inner` back as it was before and
-// the parent dict with it: the update changes nothing. Its exception stays the
-// one reported.
-void restore_after_failed_rebuild(const ClassObjects& classes, PyObject* self, types::YamlMapping before) {
-    SavedException error = SavedException::take();
-    PyYamlMapping* m = self_of(self);
-    {
-        WriteAccess write(m->guard, type_name);
-        if (!write.ok()) {
-            PyErr_Clear();
-            error.restore();
-            return;
-        }
-        m->inner = std::move(before);
-    }
-    if (!rebuild_parent_dict(classes, self)) PyErr_Clear();
-    error.restore();
-}
-
 PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
@@ -268,10 +248,7 @@ PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         store_applied(self, applied);
         return nullptr;
     }
-    if (!rebuild_parent_dict(classes, self)) {
-        restore_after_failed_rebuild(classes, self, std::move(before));
-        return nullptr;
-    }
+    if (!rebuild_parent_dict_or_undo(classes, self, std::move(before))) return nullptr;
     Py_RETURN_NONE;
 }
 

@@ -7,15 +7,17 @@
 #include <Python.h>
 
 #include "lib/module_state.h"
+#include "types/node.h"
 
 namespace plovarn {
 
-// Replaces the parent dict's contents by node_to_py of every entry of `inner`, in
-// order. All values are built before the dict is touched, so a failed conversion
-// leaves the dict as it was. Returns false with an exception set.
-bool rebuild_parent_dict(const ClassObjects& classes, PyObject* self);
-
-// The same for the parent list of a YamlSequence.
-bool rebuild_parent_list(const ClassObjects& classes, PyObject* self);
+// Replace the parent dict's or list's contents by node_to_py of every entry or
+// element of `inner`, in order, after an edit that changed `inner`, which was
+// `before`. All values are built before the container is touched. When the
+// rebuild fails (a tree too deep to convert, memory running out), `inner` is put
+// back to `before` and the parent container with it, so that the failed edit
+// changes neither. Return false with the rebuild's exception set.
+bool rebuild_parent_dict_or_undo(const ClassObjects& classes, PyObject* self, types::YamlMapping before);
+bool rebuild_parent_list_or_undo(const ClassObjects& classes, PyObject* self, types::ItemArray before);
 
 }  // namespace plovarn

@@ -12,6 +12,7 @@
 #include "lib/container_methods.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
+#include "lib/saved_exception.h"
 #include "types/node_repr.h"
 #include "lib/sorting.h"
 
@@ -57,6 +58,21 @@ std::optional<std::size_t> change_element(PyObject* self, long index, Change cha
     return pos;
 }
 
+// After the parent list failed to grow (memory running out; it is left as it
+// was), takes the element just added at `pos` out of inner again, so that the
+// failed edit changes neither half. Returns nullptr with the list's exception.
+PyObject* undo_added(PyObject* self, std::size_t pos) {
+    SavedException error = SavedException::take();
+    PyYamlSequence* s = self_of(self);
+    {
+        WriteAccess write(s->guard, type_name);
+        if (write.ok() && pos < s->inner.size()) s->inner.remove(pos);
+    }
+    PyErr_Clear();
+    error.restore();
+    return nullptr;
+}
+
 int assign_index(PyObject* self, PyObject* key, PyObject* value) {
     const ClassObjects& classes = classes_of(self);
     const auto index = item_index_arg("key", key);
@@ -92,12 +108,14 @@ PyObject* append(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
     PyRef stored = node_to_py(classes, *node);
     if (!stored) return nullptr;
     PyYamlSequence* s = self_of(self);
+    std::size_t pos = 0;
     {
         WriteAccess write(s->guard, type_name);
         if (!write.ok()) return nullptr;
+        pos = s->inner.size();
         s->inner.push_back(YamlItem{{}, {}, *node});
     }
-    if (PyList_Append(self, stored.get()) < 0) return nullptr;
+    if (PyList_Append(self, stored.get()) < 0) return undo_added(self, pos);
     Py_RETURN_NONE;
 }
 
@@ -124,7 +142,7 @@ PyObject* insert(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         pos = static_cast<std::size_t>(at);
         s->inner.insert(pos, YamlItem{{}, {}, *node});
     }
-    if (PyList_Insert(self, static_cast<Py_ssize_t>(pos), stored.get()) < 0) return nullptr;
+    if (PyList_Insert(self, static_cast<Py_ssize_t>(pos), stored.get()) < 0) return undo_added(self, pos);
     Py_RETURN_NONE;
 }
 
@@ -227,15 +245,34 @@ PyObject* extend(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         }
         if (PyErr_Occurred()) return nullptr;
     }
+    // The parent list grows in one step, which either fails before it changes
+    // the list or succeeds, so that inner can be put back when it fails.
+    PyRef added = PyRef::steal(PyList_New(static_cast<Py_ssize_t>(values.size())));
+    if (!added) return nullptr;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        PyList_SET_ITEM(added.get(), static_cast<Py_ssize_t>(i), values[i].release());
     PyYamlSequence* s = self_of(self);
+    std::size_t old_size = 0;
     {
         WriteAccess write(s->guard, type_name);
         if (!write.ok()) return nullptr;
-        s->inner.reserve(s->inner.size() + items.size());
+        old_size = s->inner.size();
+        s->inner.reserve(old_size + items.size());
         for (YamlItem& item : items) s->inner.push_back(std::move(item));
     }
-    for (const PyRef& value : values)
-        if (PyList_Append(self, value.get()) < 0) return nullptr;
+    if (PyList_SetSlice(self, PY_SSIZE_T_MAX, PY_SSIZE_T_MAX, added.get()) < 0) {
+        SavedException error = SavedException::take();
+        {
+            WriteAccess write(s->guard, type_name);
+            if (write.ok()) {
+                std::vector<YamlItem>& all = s->inner.items_mut();
+                all.erase(all.begin() + static_cast<std::ptrdiff_t>(old_size), all.end());
+            }
+        }
+        PyErr_Clear();
+        error.restore();
+        return nullptr;
+    }
     Py_RETURN_NONE;
 }
 

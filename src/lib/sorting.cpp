@@ -191,12 +191,16 @@ PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize
     if (!recursive) return nullptr;
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
     PyYamlMapping* m = as_mapping(self);
+    types::YamlMapping before;
     {
         WriteAccess write(m->guard, "YamlMapping");
         if (!write.ok()) return nullptr;
+        before = m->inner;
         if (!sort_mapping(m->inner, key, *reverse, *recursive)) return nullptr;
     }
-    if (!rebuild_parent_dict(classes, self)) return nullptr;
+    // A rebuild that fails puts the old order back: inner and the parent dict
+    // keep one order.
+    if (!rebuild_parent_dict_or_undo(classes, self, std::move(before))) return nullptr;
     Py_RETURN_NONE;
 }
 
@@ -208,12 +212,16 @@ PyObject* yaml_sequence_sort(PyObject* self, PyObject* const* args, Py_ssize_t n
     if (!reverse) return nullptr;
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
     PyYamlSequence* s = as_sequence(self);
+    types::ItemArray before;
     {
         WriteAccess write(s->guard, "YamlSequence");
         if (!write.ok()) return nullptr;
+        before = s->inner;
         if (!sort_sequence(classes, s->inner, key, *reverse)) return nullptr;
     }
-    if (!rebuild_parent_list(classes, self)) return nullptr;
+    // Comments are written by position: a parent list left in the old order
+    // beside a sorted inner would write each value with another's comments.
+    if (!rebuild_parent_list_or_undo(classes, self, std::move(before))) return nullptr;
     Py_RETURN_NONE;
 }
 

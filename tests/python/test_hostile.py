@@ -269,6 +269,50 @@ result = [list(doc), doc["a"]]
         assert doc == {"a": [1, 2], "b": None, "c": [None, None]}
 
 
+class TestMemoryFailures:
+    """Every allocation of an edit fails in turn (one at a time, in a child
+    interpreter): the edit either succeeds or raises MemoryError, and either way
+    inner and the parent container stay in step and the document still writes."""
+
+    EDITS = {
+        "set": "m['new'] = {'x': [1, 2]}; m['a'] = [3]",
+        "update": "m.update({'a': 5, 'q': [1], 'r': {'s': 1}})",
+        "update-document": "m.update(plovarn.loads('a: 9  # c\\nz: [1]\\n'))",
+        "sort-keys": "m.sort_keys(key=lambda k: k[::-1], reverse=True)",
+        "append": "s.append({'x': 1}); s.insert(0, [1])",
+        "extend": "s.extend([1, {'a': 2}, [3]])",
+        "sort": "s.sort(key=lambda v: -v if isinstance(v, int) else 0)",
+    }
+
+    @pytest.mark.parametrize("edit", sorted(EDITS))
+    def test_failed_allocation_leaves_both_halves_in_step(self, edit):
+        body = f"""
+_testcapi = __import__("_testcapi")
+if not hasattr(_testcapi, "set_nomemory"):
+    result = "skip"
+else:
+    bad = []
+    for k in range(400):
+        m = plovarn.loads("# h\\na: 1  # ia\\nb: 2\\nc: {{d: 2}}\\n")
+        s = plovarn.loads("- 3  # three\\n- 1  # one\\n- 2  # two\\n")
+        _testcapi.set_nomemory(k, k + 1)
+        try:
+            {self.EDITS[edit]}
+        except MemoryError:
+            pass
+        finally:
+            _testcapi.remove_mem_hooks()
+        if not (m.to_dict() == dict(m) and list(m.to_dict()) == list(m) and s.to_dict() == list(s)):
+            bad.append(k)
+        plovarn.dumps(m), plovarn.dumps(s)
+    result = bad
+"""
+        result, _, _ = run_child(body)
+        if result == "skip":
+            pytest.skip("no allocation failures on this interpreter")
+        assert result == []
+
+
 class Reader:
     def __init__(self, value):
         self.value = value
