@@ -278,10 +278,10 @@ class TestMemoryFailures:
         "set": "m['new'] = {'x': [1, 2]}; m['a'] = [3]",
         "update": "m.update({'a': 5, 'q': [1], 'r': {'s': 1}})",
         "update-document": "m.update(plovarn.loads('a: 9  # c\\nz: [1]\\n'))",
-        "sort-keys": "m.sort_keys(key=lambda k: k[::-1], reverse=True)",
+        "sort-keys": "m.sort_keys(key=backwards, reverse=True)",
         "append": "s.append({'x': 1}); s.insert(0, [1])",
         "extend": "s.extend([1, {'a': 2}, [3]])",
-        "sort": "s.sort(key=lambda v: -v if isinstance(v, int) else 0)",
+        "sort": "s.sort(key=negated)",
     }
 
     @pytest.mark.parametrize("edit", sorted(EDITS))
@@ -291,6 +291,7 @@ _testcapi = __import__("_testcapi")
 if not hasattr(_testcapi, "set_nomemory"):
     result = "skip"
 else:
+    backwards, negated = (lambda k: k[::-1]), (lambda v: -v)
     bad = []
     for k in range(400):
         m = plovarn.loads("# h\\na: 1  # ia\\nb: 2\\nc: {{d: 2}}\\n")
