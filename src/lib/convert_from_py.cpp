@@ -336,8 +336,12 @@ private:
     if (PyDict_Next(dict, &next, &dict_key, &dict_value) && PyUnicode_CheckExact(dict_key)) {
         Py_ssize_t size = 0;
         const char* data = PyUnicode_AsUTF8AndSize(dict_key, &size);
-        if (data == nullptr) return false;
-        if (static_cast<std::size_t>(size) == key.size() && std::memcmp(data, key.data(), key.size()) == 0) {
+        if (data == nullptr) {
+            // A key with no UTF-8 form (a lone surrogate) that dict's own methods
+            // put there is no key of inner: it is passed over like any other.
+            if (!PyErr_ExceptionMatches(PyExc_UnicodeEncodeError)) return false;
+            PyErr_Clear();
+        } else if (static_cast<std::size_t>(size) == key.size() && std::memcmp(data, key.data(), key.size()) == 0) {
             value = PyRef::borrow(dict_value);
             pos = next;
             return true;
