@@ -134,17 +134,28 @@ PyObject* setdefault(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
     return node_to_py(classes, *node).release();
 }
 
+// Where an update put an entry, and the entry it replaced there (none for a new
+// key): enough to bring the parent dict into line, or to undo the update.
+struct Applied {
+    std::size_t index;
+    std::optional<YamlEntry> replaced;
+};
+
+void note_applied(std::vector<Applied>& applied, std::pair<std::size_t, std::optional<YamlEntry>> result) {
+    applied.push_back(Applied{result.first, std::move(result.second)});
+}
+
 // Inserts one (key, value) pair from a foreign source: the entry loses its comments.
-bool insert_foreign(types::YamlMapping& inner, PyObject* key, PyObject* value, std::vector<std::size_t>& applied) {
+bool insert_foreign(types::YamlMapping& inner, PyObject* key, PyObject* value, std::vector<Applied>& applied) {
     const auto text = text_value(key);
     if (!text) return false;
     std::optional<YamlNode> node = py_to_node(value);
     if (!node) return false;
-    applied.push_back(inner.insert_full(std::string(*text), YamlEntry{{}, {}, std::move(*node)}).first);
+    note_applied(applied, inner.insert_full(std::string(*text), YamlEntry{{}, {}, std::move(*node)}));
     return true;
 }
 
-bool update_from_keys(types::YamlMapping& inner, PyObject* other, std::vector<std::size_t>& applied) {
+bool update_from_keys(types::YamlMapping& inner, PyObject* other, std::vector<Applied>& applied) {
     PyRef keys = PyRef::steal(PyObject_CallMethod(other, "keys", nullptr));
     if (!keys) return false;
     PyRef iter = PyRef::steal(PyObject_GetIter(keys.get()));
@@ -156,7 +167,7 @@ bool update_from_keys(types::YamlMapping& inner, PyObject* other, std::vector<st
     return !PyErr_Occurred();
 }
 
-bool update_from_pairs(types::YamlMapping& inner, PyObject* other, std::vector<std::size_t>& applied) {
+bool update_from_pairs(types::YamlMapping& inner, PyObject* other, std::vector<Applied>& applied) {
     PyRef iter = PyRef::steal(PyObject_GetIter(other));
     if (!iter) return false;
     while (PyRef element = PyRef::steal(PyIter_Next(iter.get()))) {
@@ -178,7 +189,7 @@ bool update_from_pairs(types::YamlMapping& inner, PyObject* other, std::vector<s
 // Entries of another YamlMapping are taken whole, comments included. False when
 // `other` is no YamlMapping or its inner cannot be read now (it is this very
 // instance, or busy), with no exception left pending.
-bool update_from_yaml_mapping(types::YamlMapping& inner, PyObject* other, std::vector<std::size_t>& applied) {
+bool update_from_yaml_mapping(types::YamlMapping& inner, PyObject* other, std::vector<Applied>& applied) {
     if (!is_yaml_mapping(other)) return false;
     types::YamlMapping copy;
     {
@@ -189,14 +200,14 @@ bool update_from_yaml_mapping(types::YamlMapping& inner, PyObject* other, std::v
         }
         copy = as_mapping(other)->inner;
     }
-    for (auto& [key, entry] : copy.take_all()) applied.push_back(inner.insert_full(std::move(key), std::move(entry)).first);
+    for (auto& [key, entry] : copy.take_all()) note_applied(applied, inner.insert_full(std::move(key), std::move(entry)));
     return true;
 }
 
 // After a failed update, brings the parent dict into line with the entries that
 // reached `inner`, as dict.update keeps what it applied. The update's exception
 // stays the one reported.
-void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
+void store_applied(PyObject* self, const std::vector<Applied>& applied) {
     const ClassObjects& classes = classes_of(self);
     SavedException error = SavedException::take();
     PyYamlMapping* m = self_of(self);
@@ -204,8 +215,8 @@ void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
     {
         ReadAccess read(m->guard, type_name);
         if (read.ok()) {
-            for (std::size_t index : applied) {
-                const auto& [key, entry] = m->inner.at(index);
+            for (const Applied& done : applied) {
+                const auto& [key, entry] = m->inner.at(done.index);
                 PyRef k = PyRef::steal(PyUnicode_FromStringAndSize(key.data(), static_cast<Py_ssize_t>(key.size())));
                 PyRef v = k ? node_to_py(classes, entry.node) : PyRef();
                 if (!v) break;
@@ -218,19 +229,29 @@ void store_applied(PyObject* self, const std::vector<std::size_t>& applied) {
     error.restore();
 }
 
+// Takes the entries of an update out of `inner` again, last first.
+void undo_update(types::YamlMapping& inner, std::vector<Applied>& applied) {
+    for (auto done = applied.rbegin(); done != applied.rend(); ++done) {
+        if (done->replaced) {
+            inner.entry_mut(done->index) = std::move(*done->replaced);
+        } else {
+            const std::string key(inner.at(done->index).first);
+            inner.shift_remove(key);
+        }
+    }
+}
+
 PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     const ClassObjects& classes = classes_of(self);
     PyObject* a[1];
     if (!parse_args("YamlMapping.update()", args, nargs, kwnames, {"other"}, 1, a)) return nullptr;
     PyObject* other = a[0];
     PyYamlMapping* m = self_of(self);
-    std::vector<std::size_t> applied;
+    std::vector<Applied> applied;
     bool ok = false;
-    types::YamlMapping before;
     {
         WriteAccess write(m->guard, type_name);
         if (!write.ok()) return nullptr;
-        before = m->inner;
         if (update_from_yaml_mapping(m->inner, other, applied)) {
             ok = true;
         } else {
@@ -248,7 +269,8 @@ PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         store_applied(self, applied);
         return nullptr;
     }
-    if (!rebuild_parent_dict_or_undo(classes, self, std::move(before))) return nullptr;
+    if (!rebuild_parent_dict_or_undo(classes, self, [&](types::YamlMapping& inner) { undo_update(inner, applied); }))
+        return nullptr;
     Py_RETURN_NONE;
 }
 

@@ -56,39 +56,42 @@ Rebuild rebuild_list(const ClassObjects& classes, PyObject* self) {
     return PyList_SetSlice(self, 0, PY_SSIZE_T_MAX, fresh.get()) == 0 ? Rebuild::Done : Rebuild::FailedUntouched;
 }
 
-// Puts `before` back as the inner of `self` after `rebuild` failed; a parent
-// container that the failed rebuild had touched is rebuilt from it, as far as
-// that goes.
-template <class Object, class Inner>
-bool undo(const ClassObjects& classes, PyObject* self, Rebuild outcome, Inner before, const char* type_name,
-          Rebuild (*rebuild)(const ClassObjects&, PyObject*)) {
-    if (outcome == Rebuild::Done) return true;
+// Fills the parent dict again after a rebuild that failed having touched it,
+// from whatever `inner` now holds. The first failure stays the one reported.
+void refill(const ClassObjects& classes, PyObject* self, Rebuild outcome) {
+    if (outcome != Rebuild::FailedTouched) return;
     SavedException error = SavedException::take();
-    Object* obj = reinterpret_cast<Object*>(self);
-    bool restored = false;
-    {
-        WriteAccess write(obj->guard, type_name);
-        if (write.ok()) {
-            obj->inner = std::move(before);
-            restored = true;
-        }
-    }
-    if (restored && outcome == Rebuild::FailedTouched) rebuild(classes, self);
+    rebuild_dict(classes, self);
     PyErr_Clear();
     error.restore();
-    return false;
 }
 
 }  // namespace
 
-bool rebuild_parent_dict_or_undo(const ClassObjects& classes, PyObject* self, types::YamlMapping before) {
-    return undo<PyYamlMapping>(classes, self, rebuild_dict(classes, self), std::move(before), "YamlMapping",
-                               rebuild_dict);
+bool rebuild_parent_dict(const ClassObjects& classes, PyObject* self) {
+    const Rebuild outcome = rebuild_dict(classes, self);
+    refill(classes, self, outcome);
+    return outcome == Rebuild::Done;
 }
 
-bool rebuild_parent_list_or_undo(const ClassObjects& classes, PyObject* self, types::ItemArray before) {
-    return undo<PyYamlSequence>(classes, self, rebuild_list(classes, self), std::move(before), "YamlSequence",
-                                rebuild_list);
+bool rebuild_parent_dict_or_undo(const ClassObjects& classes, PyObject* self,
+                                 const std::function<void(types::YamlMapping&)>& undo) {
+    const Rebuild outcome = rebuild_dict(classes, self);
+    if (outcome == Rebuild::Done) return true;
+    SavedException error = SavedException::take();
+    PyYamlMapping* m = as_mapping(self);
+    {
+        WriteAccess write(m->guard, "YamlMapping");
+        if (write.ok()) undo(m->inner);
+    }
+    PyErr_Clear();
+    error.restore();
+    refill(classes, self, outcome);
+    return false;
+}
+
+bool rebuild_parent_list(const ClassObjects& classes, PyObject* self) {
+    return rebuild_list(classes, self) == Rebuild::Done;
 }
 
 }  // namespace plovarn

@@ -153,7 +153,8 @@ bool sort_mapping(types::YamlMapping& map, PyObject* key, bool reverse, bool rec
     return false;
 }
 
-bool sort_sequence(const ClassObjects& classes, types::ItemArray& inner, PyObject* key, bool reverse) {
+bool sort_sequence(const ClassObjects& classes, types::ItemArray& inner, PyObject* key, bool reverse,
+                   std::vector<std::size_t>& order) {
     std::vector<types::YamlItem> items = inner.take_all();
     if (items.empty()) return true;
     // The items go back into `inner` itself, which keeps its anchor, tag and
@@ -170,7 +171,7 @@ bool sort_sequence(const ClassObjects& classes, types::ItemArray& inner, PyObjec
         }
         sort_keys.push_back(std::move(value));
     }
-    std::vector<std::size_t> order = identity_order(items.size());
+    order = identity_order(items.size());
     if (!sort_by_python_keys(order, sort_keys)) {
         put_back_unsorted();
         return false;
@@ -179,6 +180,19 @@ bool sort_sequence(const ClassObjects& classes, types::ItemArray& inner, PyObjec
     inner.items_mut() = permuted(items, order);
     return true;
 }
+
+namespace {
+
+// Puts the elements of a sorted sequence back where they were before the sort
+// that gave `order`.
+void unsort_sequence(types::ItemArray& inner, const std::vector<std::size_t>& order) {
+    std::vector<types::YamlItem> items = inner.take_all();
+    std::vector<types::YamlItem> old(items.size());
+    for (std::size_t i = 0; i < order.size() && i < items.size(); ++i) old[order[i]] = std::move(items[i]);
+    inner.items_mut() = std::move(old);
+}
+
+}  // namespace
 
 PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     const ClassObjects& classes = classes_of(self);
@@ -191,16 +205,14 @@ PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize
     if (!recursive) return nullptr;
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
     PyYamlMapping* m = as_mapping(self);
-    types::YamlMapping before;
     {
         WriteAccess write(m->guard, "YamlMapping");
         if (!write.ok()) return nullptr;
-        before = m->inner;
         if (!sort_mapping(m->inner, key, *reverse, *recursive)) return nullptr;
     }
-    // A rebuild that fails puts the old order back: inner and the parent dict
-    // keep one order.
-    if (!rebuild_parent_dict_or_undo(classes, self, std::move(before))) return nullptr;
+    // Values go by key: a rebuild that fails leaves the parent dict in the old
+    // order but with every value, which writes the same.
+    if (!rebuild_parent_dict(classes, self)) return nullptr;
     Py_RETURN_NONE;
 }
 
@@ -212,16 +224,25 @@ PyObject* yaml_sequence_sort(PyObject* self, PyObject* const* args, Py_ssize_t n
     if (!reverse) return nullptr;
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
     PyYamlSequence* s = as_sequence(self);
-    types::ItemArray before;
+    std::vector<std::size_t> order;
     {
         WriteAccess write(s->guard, "YamlSequence");
         if (!write.ok()) return nullptr;
-        before = s->inner;
-        if (!sort_sequence(classes, s->inner, key, *reverse)) return nullptr;
+        if (!sort_sequence(classes, s->inner, key, *reverse, order)) return nullptr;
     }
     // Comments are written by position: a parent list left in the old order
-    // beside a sorted inner would write each value with another's comments.
-    if (!rebuild_parent_list_or_undo(classes, self, std::move(before))) return nullptr;
+    // beside a sorted inner would write each value with another's comments, so
+    // a rebuild that fails (leaving the list as it was) undoes the sort.
+    if (!rebuild_parent_list(classes, self)) {
+        SavedException error = SavedException::take();
+        {
+            WriteAccess write(s->guard, "YamlSequence");
+            if (write.ok()) unsort_sequence(s->inner, order);
+        }
+        PyErr_Clear();
+        error.restore();
+        return nullptr;
+    }
     Py_RETURN_NONE;
 }
 

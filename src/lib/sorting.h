@@ -10,6 +10,9 @@
 #include "lib/saved_exception.h"
 #include "types/node.h"
 
+#include <cstddef>
+#include <vector>
+
 namespace plovarn {
 
 enum class Ordering { Less, Equal, Greater };
@@ -24,8 +27,10 @@ Ordering py_compare(PyObject* a, PyObject* b, SavedException& error);
 bool sort_mapping(types::YamlMapping& map, PyObject* key, bool reverse, bool recursive);
 
 // Sorts items by node_to_py of their nodes, or by key(value). Same failure
-// contract as sort_mapping.
-bool sort_sequence(const ClassObjects& classes, types::ItemArray& items, PyObject* key, bool reverse);
+// contract as sort_mapping. On success `order` holds the old position of each
+// element in its new place (empty for an empty sequence), which undoes the sort.
+bool sort_sequence(const ClassObjects& classes, types::ItemArray& items, PyObject* key, bool reverse,
+                   std::vector<std::size_t>& order);
 
 // The methods YamlMapping.sort_keys and YamlSequence.sort.
 PyObject* yaml_mapping_sort_keys(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
