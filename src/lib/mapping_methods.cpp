@@ -40,19 +40,34 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
     // convert, or memory running out, then leaves the mapping as it was.
     PyRef stored = node_to_py(classes, *node);
     if (!stored) return -1;
+    PyRef dict_key = exact_str(key, *text);
+    if (!dict_key) return -1;
     PyYamlMapping* m = self_of(self);
+    std::optional<YamlNode> replaced;  // the old node of an existing key
     {
         WriteAccess write(m->guard, type_name);
         if (!write.ok()) return -1;
         if (YamlEntry* entry = m->inner.find_mut(*text)) {
+            replaced = entry->node;
             types::replace_value(entry->node, *node);
         } else {
             m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
         }
     }
-    PyRef dict_key = exact_str(key, *text);
-    if (!dict_key) return -1;
-    return PyDict_SetItem(self, dict_key.get(), stored.get());
+    if (PyDict_SetItem(self, dict_key.get(), stored.get()) == 0) return 0;
+    // The parent dict did not take the value (memory running out while it grew,
+    // or a foreign key's comparison failing): inner takes the edit back.
+    SavedException error = SavedException::take();
+    {
+        WriteAccess write(m->guard, type_name);
+        if (write.ok()) {
+            if (!replaced) m->inner.shift_remove(*text);
+            else if (YamlEntry* entry = m->inner.find_mut(*text)) entry->node = std::move(*replaced);
+        }
+    }
+    PyErr_Clear();
+    error.restore();
+    return -1;
 }
 
 int delete_key(PyObject* self, PyObject* key) {

@@ -275,7 +275,7 @@ class TestMemoryFailures:
     inner and the parent container stay in step and the document still writes."""
 
     EDITS = {
-        "set": "m['new'] = {'x': [1, 2]}; m['a'] = [3]",
+        "set": "m['new'] = {'x': [1, 2]}; m['a'] = [3]; m['n2'] = 2; m['n3'] = 3",  # the last makes the dict grow
         "update": "m.update({'a': 5, 'q': [1], 'r': {'s': 1}})",
         "update-document": "m.update(plovarn.loads('a: 9  # c\\nz: [1]\\n'))",
         "sort-keys": "m.sort_keys(key=backwards, reverse=True)",
