@@ -15,6 +15,7 @@
 #include "lib/parent_rebuild.h"
 #include "lib/py_ref.h"
 #include "lib/saved_exception.h"
+#include "lib/take_back.h"
 #include "types/node_repr.h"
 #include "lib/sorting.h"
 
@@ -57,16 +58,10 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
     if (PyDict_SetItem(self, dict_key.get(), stored.get()) == 0) return 0;
     // The parent dict did not take the value (memory running out while it grew,
     // or a foreign key's comparison failing): inner takes the edit back.
-    SavedException error = SavedException::take();
-    {
-        WriteAccess write(m->guard, type_name);
-        if (write.ok()) {
-            if (!replaced) m->inner.shift_remove(*text);
-            else if (YamlEntry* entry = m->inner.find_mut(*text)) entry->node = std::move(*replaced);
-        }
-    }
-    PyErr_Clear();
-    error.restore();
+    take_back(m->guard, type_name, [&] {
+        if (!replaced) m->inner.shift_remove(*text);
+        else if (YamlEntry* entry = m->inner.find_mut(*text)) entry->node = std::move(*replaced);
+    });
     return -1;
 }
 

@@ -7,6 +7,7 @@
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 #include "lib/saved_exception.h"
+#include "lib/take_back.h"
 
 namespace plovarn {
 
@@ -78,14 +79,8 @@ bool rebuild_parent_dict_or_undo(const ClassObjects& classes, PyObject* self,
                                  const std::function<void(types::YamlMapping&)>& undo) {
     const Rebuild outcome = rebuild_dict(classes, self);
     if (outcome == Rebuild::Done) return true;
-    SavedException error = SavedException::take();
     PyYamlMapping* m = as_mapping(self);
-    {
-        WriteAccess write(m->guard, "YamlMapping");
-        if (write.ok()) undo(m->inner);
-    }
-    PyErr_Clear();
-    error.restore();
+    take_back(m->guard, "YamlMapping", [&] { undo(m->inner); });
     refill(classes, self, outcome);
     return false;
 }

@@ -12,7 +12,7 @@
 #include "lib/container_methods.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
-#include "lib/saved_exception.h"
+#include "lib/take_back.h"
 #include "types/node_repr.h"
 #include "lib/sorting.h"
 
@@ -62,14 +62,10 @@ std::optional<std::size_t> change_element(PyObject* self, long index, Change cha
 // was), takes the element just added at `pos` out of inner again, so that the
 // failed edit changes neither half. Returns nullptr with the list's exception.
 PyObject* undo_added(PyObject* self, std::size_t pos) {
-    SavedException error = SavedException::take();
     PyYamlSequence* s = self_of(self);
-    {
-        WriteAccess write(s->guard, type_name);
-        if (write.ok() && pos < s->inner.size()) s->inner.remove(pos);
-    }
-    PyErr_Clear();
-    error.restore();
+    take_back(s->guard, type_name, [&] {
+        if (pos < s->inner.size()) s->inner.remove(pos);
+    });
     return nullptr;
 }
 
@@ -261,16 +257,10 @@ PyObject* extend(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         for (YamlItem& item : items) s->inner.push_back(std::move(item));
     }
     if (PyList_SetSlice(self, PY_SSIZE_T_MAX, PY_SSIZE_T_MAX, added.get()) < 0) {
-        SavedException error = SavedException::take();
-        {
-            WriteAccess write(s->guard, type_name);
-            if (write.ok()) {
-                std::vector<YamlItem>& all = s->inner.items_mut();
-                all.erase(all.begin() + static_cast<std::ptrdiff_t>(old_size), all.end());
-            }
-        }
-        PyErr_Clear();
-        error.restore();
+        take_back(s->guard, type_name, [&] {
+            std::vector<YamlItem>& all = s->inner.items_mut();
+            all.erase(all.begin() + static_cast<std::ptrdiff_t>(old_size), all.end());
+        });
         return nullptr;
     }
     Py_RETURN_NONE;

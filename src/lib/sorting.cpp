@@ -9,6 +9,7 @@
 #include "lib/convert.h"
 #include "lib/objects.h"
 #include "lib/parent_rebuild.h"
+#include "lib/take_back.h"
 #include "types/stable_merge_sort.h"
 
 namespace plovarn {
@@ -234,13 +235,7 @@ PyObject* yaml_sequence_sort(PyObject* self, PyObject* const* args, Py_ssize_t n
     // beside a sorted inner would write each value with another's comments, so
     // a rebuild that fails (leaving the list as it was) undoes the sort.
     if (!rebuild_parent_list(classes, self)) {
-        SavedException error = SavedException::take();
-        {
-            WriteAccess write(s->guard, "YamlSequence");
-            if (write.ok()) unsort_sequence(s->inner, order);
-        }
-        PyErr_Clear();
-        error.restore();
+        take_back(s->guard, "YamlSequence", [&] { unsort_sequence(s->inner, order); });
         return nullptr;
     }
     Py_RETURN_NONE;
