@@ -146,7 +146,12 @@ void append_spaced_props(std::string& out, const types::NodeProps* props, Docume
     if (!append_props(out, props, anchors)) out.pop_back();
 }
 
+// A key read as an empty plain scalar (`? ` with nothing after it, `{: v}`) is
+// null to other readers, and `''` would be a string: it is written as a `?` alone.
+bool is_empty_plain_key(const types::KeyText& key) { return key.empty() && key.style() == types::SourceStyle::Plain; }
+
 bool needs_explicit_key(const types::KeyText& key, Position where) {
+    if (is_empty_plain_key(key)) return true;
     // Every byte writes at most four characters (an escape such as \x01).
     if (key.size() * 4 + 2 <= max_simple_key_chars) return false;
     return written_char_count(key, key_form(key, where)) > max_simple_key_chars;
@@ -184,12 +189,15 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
 
     bool comment_pending = entry.comment_inline.has_value();
     if (is_explicit) {
-        out.append("? ");
-        const StringForm form = key_form(key, Position::Inline);
+        const bool empty_plain = is_empty_plain_key(key);
+        out.append(empty_plain ? "?" : "? ");
+        const StringForm form = empty_plain ? StringForm::Plain : key_form(key, Position::Inline);
         append_in_form(out, key, form);
         // A comment behind a quoted key is not attached to anything by the reader;
-        // behind a plain value on the ':' line it is.
-        const bool on_value_line = form != StringForm::Plain && is_plain_value(node);
+        // behind a plain value on the ':' line it is. An empty key is read on the
+        // line of its value, so a scalar value of any style carries the comment.
+        const bool on_value_line = empty_plain ? !node.is_mapping() && !node.is_sequence()
+                                               : form != StringForm::Plain && is_plain_value(node);
         std::string_view rest;
         if (comment_pending && !on_value_line) {
             rest = append_inline_comment(out, inline_marker, *entry.comment_inline);
