@@ -146,7 +146,23 @@ void append_spaced_props(std::string& out, const types::NodeProps* props, Docume
     if (!append_props(out, props, anchors)) out.pop_back();
 }
 
+// Comment lines inserted above the line that `out` ends with, at its indentation.
+void insert_above_last_line(std::string& out, std::string_view text) {
+    const std::size_t end = out.size() - 1;
+    const std::size_t start = end == 0 ? 0 : out.rfind('\n', end - 1) + 1;
+    std::size_t indent = 0;
+    while (out[start + indent] == ' ') ++indent;
+    std::string lines;
+    append_comment_block(lines, text, indent);
+    out.insert(start, lines);
+}
+
+// A key read as an empty plain scalar (`? ` with nothing after it, `{: v}`) is
+// null to other readers, and `''` would be a string: it is written as a `?` alone.
+bool is_empty_plain_key(const types::KeyText& key) { return key.empty() && key.style() == types::SourceStyle::Plain; }
+
 bool needs_explicit_key(const types::KeyText& key, Position where) {
+    if (is_empty_plain_key(key)) return true;
     // Every byte writes at most four characters (an escape such as \x01).
     if (key.size() * 4 + 2 <= max_simple_key_chars) return false;
     return written_char_count(key, key_form(key, where)) > max_simple_key_chars;
@@ -174,22 +190,31 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
     const bool is_explicit = needs_explicit_key(key, key_pos);
     const bool first_compact = place == Place::CompactFirst;
     const bool lines_above = entry.comment_before.has_value();
+    // An empty key is read on the line of its value; with a collection for its
+    // value no line holds the end-of-line comment, which then stands above.
+    const bool empty_plain = is_empty_plain_key(key);
+    const bool inline_above = empty_plain && entry.comment_inline && (node.is_mapping() || node.is_sequence());
 
     if (first_compact && (lines_above || is_explicit)) out.push_back('\n');
-    if (lines_above) {
-        spell_out_bare_item(out, bare_end);
-        append_comment_block(out, *entry.comment_before, col);
-    }
+    // Below the dash of the element that holds this mapping, comment lines would
+    // go to that element when read: they stand above its dash line instead.
+    if (inline_above && first_compact) insert_above_last_line(out, *entry.comment_inline);
+    if (lines_above || (inline_above && !first_compact)) spell_out_bare_item(out, bare_end);
+    if (lines_above) append_comment_block(out, *entry.comment_before, col);
+    if (inline_above && !first_compact) append_comment_block(out, *entry.comment_inline, col);
     if (!first_compact || lines_above || is_explicit) out.append(col, ' ');
 
-    bool comment_pending = entry.comment_inline.has_value();
+    bool comment_pending = entry.comment_inline.has_value() && !inline_above;
+    // Behind an empty key and value the comment needs a value written on the line.
+    const bool spell_empty = empty_plain && comment_pending;
     if (is_explicit) {
-        out.append("? ");
-        const StringForm form = key_form(key, Position::Inline);
+        out.append(empty_plain ? "?" : "? ");
+        const StringForm form = empty_plain ? StringForm::Plain : key_form(key, Position::Inline);
         append_in_form(out, key, form);
         // A comment behind a quoted key is not attached to anything by the reader;
-        // behind a plain value on the ':' line it is.
-        const bool on_value_line = form != StringForm::Plain && is_plain_value(node);
+        // behind a plain value on the ':' line it is, and so behind any scalar
+        // value of an empty key.
+        const bool on_value_line = empty_plain || (form != StringForm::Plain && is_plain_value(node));
         std::string_view rest;
         if (comment_pending && !on_value_line) {
             rest = append_inline_comment(out, inline_marker, *entry.comment_inline);
@@ -228,7 +253,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
         out.append(col + 2, ' ');
         out.append(node.is_mapping() ? "{}\n" : "[]\n");
     } else {
-        append_spaced_value(out, node, props, anchors);
+        append_spaced_value(out, node, props, anchors, spell_empty);
         end_key_line();
         append_block_lines(out, node, col + 2);
     }

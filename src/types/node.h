@@ -401,10 +401,15 @@ inline YamlMapping::Iterator YamlMapping::end() const {
 // Stores `next` in `slot`, unless both are scalars of the same value, or `slot` is
 // an alias and `next` the null it loads as: then the stored one stays, with the
 // form it was written in. A program that assigns a value back unchanged does not
-// change how it is written.
+// change how it is written. A scalar document that carries comments of its own is
+// stored whatever its value, so that they travel with it.
 inline void replace_value(YamlNode& slot, YamlNode next) {
     if (next.is_scalar()) {
         const ScalarValue& v = next.as_scalar();
+        if (v.props() && v.props()->has_comments()) {
+            slot = std::move(next);
+            return;
+        }
         if (slot.is_scalar() && slot.as_scalar().same_value(v)) return;
         if (slot.is_null() && v.is_null()) return;
     }

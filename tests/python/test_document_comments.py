@@ -48,14 +48,23 @@ def test_each_document_writes_its_own():
 @pytest.mark.parametrize("value", ["# above\n[]  # inline\n# after\n", "# above\n7  # inline\n# after\n",
                                    "k: v\n# after\n"])
 @pytest.mark.parametrize("container", ["mapping", "sequence"])
-def test_a_document_stored_as_a_value_keeps_its_comments_as_lines(value, container):
+@pytest.mark.parametrize("over_equal_value", [False, True])
+def test_a_document_stored_as_a_value_keeps_its_comments_as_lines(value, container, over_equal_value):
     doc = plovarn.loads("first: 1\n") if container == "mapping" else plovarn.loads("- 1\n")
     stored = plovarn.loads(value)
+    # Stored over an equal plain value, the document still brings its comments.
+    plain = stored.value if isinstance(stored, plovarn.YamlScalar) else stored.copy()
     if container == "mapping":
+        if over_equal_value:
+            doc["stored"] = plain
         doc["stored"] = stored
         doc["last"] = 2
     else:
-        doc.append(stored)
+        if over_equal_value:
+            doc.append(plain)
+            doc[len(doc) - 1] = stored
+        else:
+            doc.append(stored)
         doc.append(2)
     out = plovarn.dumps(doc)
     for word in ("above", "inline", "after"):
