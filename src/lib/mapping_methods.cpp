@@ -50,9 +50,9 @@ int assign_key(PyObject* self, PyObject* key, PyObject* value) {
         if (!write.ok()) return -1;
         if (YamlEntry* entry = m->inner.find_mut(*text)) {
             replaced = entry->node;
-            types::replace_value(entry->node, *node);
+            types::replace_value(entry->node, std::move(*node));
         } else {
-            m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, *node});
+            m->inner.insert_full(std::string(*text), YamlEntry{{}, {}, std::move(*node)});
         }
     }
     if (PyDict_SetItem(self, dict_key.get(), stored.get()) == 0) return 0;
@@ -279,8 +279,7 @@ PyObject* update(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         store_applied(self, applied);
         return nullptr;
     }
-    if (!rebuild_parent_dict_or_undo(classes, self, [&](types::YamlMapping& inner) { undo_update(inner, applied); }))
-        return nullptr;
+    if (!rebuild_parent_dict(classes, self, [&](types::YamlMapping& inner) { undo_update(inner, applied); })) return nullptr;
     Py_RETURN_NONE;
 }
 

@@ -69,24 +69,20 @@ void refill(const ClassObjects& classes, PyObject* self, Rebuild outcome) {
 
 }  // namespace
 
-bool rebuild_parent_dict(const ClassObjects& classes, PyObject* self) {
-    const Rebuild outcome = rebuild_dict(classes, self);
-    refill(classes, self, outcome);
-    return outcome == Rebuild::Done;
-}
-
-bool rebuild_parent_dict_or_undo(const ClassObjects& classes, PyObject* self,
-                                 const std::function<void(types::YamlMapping&)>& undo) {
+bool rebuild_parent_dict(const ClassObjects& classes, PyObject* self, const Undo<types::YamlMapping>& undo) {
     const Rebuild outcome = rebuild_dict(classes, self);
     if (outcome == Rebuild::Done) return true;
     PyYamlMapping* m = as_mapping(self);
-    take_back(m->guard, "YamlMapping", [&] { undo(m->inner); });
+    if (undo) take_back(m->guard, "YamlMapping", [&] { undo(m->inner); });
     refill(classes, self, outcome);
     return false;
 }
 
-bool rebuild_parent_list(const ClassObjects& classes, PyObject* self) {
-    return rebuild_list(classes, self) == Rebuild::Done;
+bool rebuild_parent_list(const ClassObjects& classes, PyObject* self, const Undo<types::ItemArray>& undo) {
+    if (rebuild_list(classes, self) == Rebuild::Done) return true;
+    PyYamlSequence* s = as_sequence(self);
+    if (undo) take_back(s->guard, "YamlSequence", [&] { undo(s->inner); });
+    return false;
 }
 
 }  // namespace plovarn

@@ -80,7 +80,7 @@ int assign_index(PyObject* self, PyObject* key, PyObject* value) {
     PyRef stored = node_to_py(classes, *node);
     if (!stored) return -1;
     const auto pos = change_element(self, *index, [&](types::ItemArray& inner, std::size_t at) {
-        types::replace_value(inner.at_mut(at).node, *node);
+        types::replace_value(inner.at_mut(at).node, std::move(*node));
     });
     if (!pos) return -1;
     return PyList_SetItem(self, static_cast<Py_ssize_t>(*pos), stored.release());
@@ -109,7 +109,7 @@ PyObject* append(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         WriteAccess write(s->guard, type_name);
         if (!write.ok()) return nullptr;
         pos = s->inner.size();
-        s->inner.push_back(YamlItem{{}, {}, *node});
+        s->inner.push_back(YamlItem{{}, {}, std::move(*node)});
     }
     if (PyList_Append(self, stored.get()) < 0) return undo_added(self, pos);
     Py_RETURN_NONE;
@@ -136,7 +136,7 @@ PyObject* insert(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObje
         if (at < 0) at = at + n < 0 ? 0 : at + n;
         if (at > n) at = n;
         pos = static_cast<std::size_t>(at);
-        s->inner.insert(pos, YamlItem{{}, {}, *node});
+        s->inner.insert(pos, YamlItem{{}, {}, std::move(*node)});
     }
     if (PyList_Insert(self, static_cast<Py_ssize_t>(pos), stored.get()) < 0) return undo_added(self, pos);
     Py_RETURN_NONE;

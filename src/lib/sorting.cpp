@@ -9,7 +9,6 @@
 #include "lib/convert.h"
 #include "lib/objects.h"
 #include "lib/parent_rebuild.h"
-#include "lib/take_back.h"
 #include "types/stable_merge_sort.h"
 
 namespace plovarn {
@@ -234,10 +233,8 @@ PyObject* yaml_sequence_sort(PyObject* self, PyObject* const* args, Py_ssize_t n
     // Comments are written by position: a parent list left in the old order
     // beside a sorted inner would write each value with another's comments, so
     // a rebuild that fails (leaving the list as it was) undoes the sort.
-    if (!rebuild_parent_list(classes, self)) {
-        take_back(s->guard, "YamlSequence", [&] { unsort_sequence(s->inner, order); });
+    if (!rebuild_parent_list(classes, self, [&](types::ItemArray& inner) { unsort_sequence(inner, order); }))
         return nullptr;
-    }
     Py_RETURN_NONE;
 }
 
