@@ -22,15 +22,6 @@ types::SourceStyle source_style(ScalarStyle style) {
     return types::SourceStyle::Unset;
 }
 
-// A key keeps no tag. One tagged as a string (`!!str 1:`) is then quoted wherever
-// a reader would take its bare text for something else, as if the program had set it.
-types::SourceStyle key_style(ScalarStyle style, const parser::Tag* tag) {
-    constexpr std::string_view str_tag = "tag:yaml.org,2002:str";
-    const bool str_tagged = tag && tag->handle.size() + tag->suffix.size() == str_tag.size() &&
-                            str_tag.starts_with(tag->handle) && str_tag.ends_with(tag->suffix);
-    return str_tagged && style == ScalarStyle::Plain ? types::SourceStyle::Unset : source_style(style);
-}
-
 // The anchor and tag written in front of a node.
 types::NodeProps node_props(std::string_view anchor, const parser::Tag* tag) {
     types::NodeProps props;
@@ -180,8 +171,10 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
     auto& map = std::get<MappingFrame>(top);
     if (!map.key) {
         types::OptText above = take_for_child(line);
-        // A key is kept as written (after quote and escape processing), never resolved.
-        map.key = types::KeyText(text, key_style(style, tag));
+        // A key is kept as written (after quote and escape processing), never
+        // resolved, with the anchor and tag in front of it.
+        map.key = types::KeyText(text, source_style(style));
+        if (!anchor.empty() || tag) map.key->set_props(node_props(anchor, tag));
         map.comment_before = std::move(above);
         map.comment_inline.reset();
         return;

@@ -161,11 +161,23 @@ void insert_above_last_line(std::string& out, std::string_view text) {
 // null to other readers, and `''` would be a string: it is written as a `?` alone.
 bool is_empty_plain_key(const types::KeyText& key) { return key.empty() && key.style() == types::SourceStyle::Plain; }
 
+// The characters of "&anchor !tag " in front of a key.
+std::size_t props_chars(const types::NodeProps* props) {
+    if (!props) return 0;
+    return (props->anchor ? props->anchor->size() + 2 : 0) + (props->tag ? props->tag->size() + 1 : 0);
+}
+
 bool needs_explicit_key(const types::KeyText& key, Position where) {
     if (is_empty_plain_key(key)) return true;
     // Every byte writes at most four characters (an escape such as \x01).
-    if (key.size() * 4 + 2 <= max_simple_key_chars) return false;
-    return written_char_count(key, key_form(key, where)) > max_simple_key_chars;
+    const std::size_t before = props_chars(key.props());
+    if (before + key.size() * 4 + 2 <= max_simple_key_chars) return false;
+    return before + written_char_count(key, key_form(key, where)) > max_simple_key_chars;
+}
+
+// The anchor and tag of a key, and a space after them; nothing when it has none.
+void append_key_props(std::string& out, const types::KeyText& key, DocumentAnchors& anchors) {
+    if (append_props(out, key.props(), anchors)) out.push_back(' ');
 }
 
 // Whether a value is written plain, so that a comment behind it on its line is
@@ -186,7 +198,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
                                                                DocumentAnchors& anchors, std::size_t bare_end) {
     const auto& [key, entry] = pair;
     const YamlNode& node = entry.node;
-    const Position key_pos = col == 0 ? Position::LineStart : Position::Inline;
+    const Position key_pos = col == 0 && !key.props() ? Position::LineStart : Position::Inline;
     const bool is_explicit = needs_explicit_key(key, key_pos);
     const bool first_compact = place == Place::CompactFirst;
     const bool lines_above = entry.comment_before.has_value();
@@ -208,9 +220,11 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
     // Behind an empty key and value the comment needs a value written on the line.
     const bool spell_empty = empty_plain && comment_pending;
     if (is_explicit) {
-        out.append(empty_plain ? "?" : "? ");
+        out.append("? ");
+        append_key_props(out, key, anchors);
         const StringForm form = empty_plain ? StringForm::Plain : key_form(key, Position::Inline);
         append_in_form(out, key, form);
+        if (empty_plain) out.pop_back();  // the space after the `?` or the anchor and tag
         // A comment behind a quoted key is not attached to anything by the reader;
         // behind a plain value on the ':' line it is, and so behind any scalar
         // value of an empty key.
@@ -224,6 +238,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
         append_rest_lines(out, rest, col);
         out.append(col, ' ');
     } else {
+        append_key_props(out, key, anchors);
         append_in_form(out, key, key_form(key, key_pos));
     }
     out.push_back(':');

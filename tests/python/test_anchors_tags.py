@@ -4,6 +4,7 @@ every reader of the written file sees what it saw in the original."""
 import pytest
 from hypothesis import given, settings
 from hypothesis import strategies as st
+from peer_readers import PEER_READERS
 from peer_readers import pyyaml_load_all as pyyaml
 
 import plovarn
@@ -86,6 +87,25 @@ def test_props_on_every_node_kind_and_place(props, node, place):
     text = PLACES[place].format(n=NODES[node].format(p=props, i=indent))
     out = round_trip(text)
     assert pyyaml(out) == pyyaml(text)
+    assert "&a" in out and "*a" in out and ("!t" in out) == ("!t" in props)
+
+
+# Keys carry anchors and tags too, and an alias may name a key: in a simple key, an
+# explicit one and an empty one, at the top, in a sequence's compact mapping, nested.
+KEY_FORMS = ["{p} k: v", "{p} 'k k': v", "? {p} k\n: v", "? {p}\n: v"]
+KEY_PLACES = {"top": ("", "{k}\nref: *a\n"), "compact": ("  ", "- x: 1\n  {k}\n- *a\n"),
+              "nested": ("  ", "outer:\n  {k}\n  ref: *a\n")}
+
+
+@pytest.mark.parametrize("props", ["&a", "&a !t", "!t &a"])
+@pytest.mark.parametrize("form", KEY_FORMS)
+@pytest.mark.parametrize("place", KEY_PLACES)
+def test_props_on_keys(props, form, place):
+    indent, frame = KEY_PLACES[place]
+    text = frame.format(k=form.format(p=props).replace("\n", "\n" + indent))
+    out = round_trip(text)
+    for read in PEER_READERS.values():
+        assert read(out) == read(text)
     assert "&a" in out and "*a" in out and ("!t" in out) == ("!t" in props)
 
 
