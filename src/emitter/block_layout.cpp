@@ -12,6 +12,7 @@
 #include "emitter/layout.h"
 #include "emitter/literal_block.h"
 #include "emitter/scalar_text.h"
+#include "emitter/unicode_breaks.h"
 
 namespace plovarn::emitter {
 namespace {
@@ -164,8 +165,14 @@ bool is_empty_plain_key(const types::KeyText& key) { return key.empty() && key.s
 bool needs_explicit_key(const types::KeyText& key, Position where) {
     if (is_empty_plain_key(key)) return true;
     // Every byte writes at most four characters (an escape such as \x01).
-    if (key.size() * 4 + 2 <= max_simple_key_chars) return false;
-    return written_char_count(key, key_form(key, where)) > max_simple_key_chars;
+    const bool short_key = key.size() * 4 + 2 <= max_simple_key_chars;
+    const bool has_break = has_unicode_break(key);
+    if (short_key && !has_break) return false;
+    const StringForm form = key_form(key, where);
+    // Written raw (as read, plain or single-quoted), such a break ends the line for
+    // YAML 1.1 readers, and a simple key must stand on one line.
+    if (has_break && form != StringForm::DoubleQuoted) return true;
+    return !short_key && written_char_count(key, form) > max_simple_key_chars;
 }
 
 // Whether a value is written plain, so that a comment behind it on its line is

@@ -147,6 +147,7 @@ READ_AND_WRITTEN_ALIKE = [
     "- ? \n  : |  # behind a block\n    x\n- ? \n  :\n    - y\n",
     "!!str 1: a\n!<tag:yaml.org,2002:str> yes: b\nk: {!!str 0x1F: c, !!str d: e}\n",
     "- &a :  # behind an anchored empty key\n- !!null :  # behind a tagged one\n    - x\n",
+    "- {? 'a\x85 b': 1, k: {? 'c\u2028': [d]}}\n",
 ]
 
 
