@@ -12,6 +12,7 @@
 #include "emitter/layout.h"
 #include "emitter/literal_block.h"
 #include "emitter/scalar_text.h"
+#include "emitter/unicode_breaks.h"
 
 namespace plovarn::emitter {
 namespace {
@@ -171,8 +172,14 @@ bool needs_explicit_key(const types::KeyText& key, Position where) {
     if (is_empty_plain_key(key)) return true;
     // Every byte writes at most four characters (an escape such as \x01).
     const std::size_t before = props_chars(key.props());
-    if (before + key.size() * 4 + 2 <= max_simple_key_chars) return false;
-    return before + written_char_count(key, key_form(key, where)) > max_simple_key_chars;
+    const bool short_key = before + key.size() * 4 + 2 <= max_simple_key_chars;
+    const bool has_break = has_unicode_break(key);
+    if (short_key && !has_break) return false;
+    const StringForm form = key_form(key, where);
+    // Written raw (as read, plain or single-quoted), such a break ends the line for
+    // YAML 1.1 readers, and a simple key must stand on one line.
+    if (has_break && form != StringForm::DoubleQuoted) return true;
+    return !short_key && before + written_char_count(key, form) > max_simple_key_chars;
 }
 
 // The anchor and tag of a key, and a space after them; nothing when it has none.

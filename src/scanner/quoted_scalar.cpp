@@ -117,8 +117,9 @@ Scanner::Status Scanner::scan_escape(Marker start) {
         default:
             return fail(start, "while parsing a quoted scalar, found unknown escape character");
     }
+    unsigned length = 2 + digits;
     if (digits > 0) {
-        cur_.fill(2 + digits);
+        cur_.fill(length);
         std::uint32_t v = 0;
         for (unsigned i = 0; i < digits; ++i) {
             const char32_t d = cur_.at(2 + i);
@@ -127,14 +128,36 @@ Scanner::Status Scanner::scan_escape(Marker start) {
                             "while parsing a quoted scalar, did not find expected hexadecimal number");
             v = (v << 4) | hex_value(d);
         }
+        // JSON writes a character beyond U+FFFF as the \u escapes of its UTF-16
+        // surrogate pair; the pair stands for that one character.
+        if (e == 'u' && v >= 0xD800 && v <= 0xDBFF) {
+            if (const std::uint32_t low = low_surrogate_after_escape(); low != 0) {
+                v = 0x10000 + ((v - 0xD800) << 10) + (low - 0xDC00);
+                length += 6;
+            }
+        }
         if (!is_unicode_scalar(v))
             return fail(start,
                         "while parsing a quoted scalar, found invalid Unicode character escape code");
         value = v;
     }
     append_utf8(scalar_.text(), value);
-    for (unsigned i = 0; i < 2 + digits; ++i) cur_.advance_char();
+    for (unsigned i = 0; i < length; ++i) cur_.advance_char();
     return {};
+}
+
+// The low surrogate of a \uXXXX escape that directly follows a six-character
+// \u escape in the lookahead, or 0 where none follows.
+std::uint32_t Scanner::low_surrogate_after_escape() {
+    cur_.fill(12);
+    if (cur_.at(6) != '\\' || cur_.at(7) != 'u') return 0;
+    std::uint32_t low = 0;
+    for (unsigned i = 8; i < 12; ++i) {
+        const char32_t d = cur_.at(i);
+        if (!is_hex_digit(d)) return 0;
+        low = (low << 4) | hex_value(d);
+    }
+    return low >= 0xDC00 && low <= 0xDFFF ? low : 0;
 }
 
 }  // namespace plovarn::scanner

@@ -132,6 +132,7 @@ private:
     // plain scalar's error is reported at `start`.
     Status skip_scalar_separation(std::int64_t least, bool plain, Marker start);
     Status scan_escape(Marker start);
+    std::uint32_t low_surrogate_after_escape();
     Status fetch_block_scalar(bool literal);
     void skip_block_scalar_indent(std::int64_t n, std::size_t& breaks);
 

@@ -77,6 +77,12 @@ TEST(ScannerErrors, QuotedScalars) {
               "while parsing a quoted scalar, found invalid Unicode character escape code@1:0");
     EXPECT_EQ(first_error(R"("\U00110000")"),
               "while parsing a quoted scalar, found invalid Unicode character escape code@1:0");
+    // A surrogate that is not the first half of a pair, or not followed by the second half.
+    for (const char* unpaired : {R"("\uDC00\uD800")", R"("\uD800\u0041")", R"("\uD800\\uDC00")",
+                                 R"("\uD800\uD800\uDC00")", R"("\uD800\UDC00")", R"("\uD800\xDC")"})
+        EXPECT_EQ(first_error(unpaired),
+                  "while parsing a quoted scalar, found invalid Unicode character escape code@1:0")
+            << unpaired;
     EXPECT_EQ(first_error("\"x\"y"), "invalid trailing content after double-quoted scalar@1:3");
     EXPECT_EQ(first_error("'x' y"), "invalid trailing content after double-quoted scalar@1:4");
     EXPECT_EQ(first_error("\"a\nb\": c"), "invalid trailing content after double-quoted scalar@2:2");

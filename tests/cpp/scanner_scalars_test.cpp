@@ -87,6 +87,8 @@ TEST(QuotedScalar, DoubleQuotedEscapes) {
     EXPECT_EQ(text_of("\"\\\t\""), "\t");
     EXPECT_EQ(text_of(R"("\N\_\L\P")"), "\u0085\u00a0\u2028\u2029");
     EXPECT_EQ(text_of(R"("\xFf\u00E9")"), "\u00ff\u00e9");
+    // A surrogate pair, as JSON writes a character beyond U+FFFF, is that character.
+    EXPECT_EQ(text_of(R"("\ud83d\ude00\uD800\uDC00x\uDBFF\uDFFF")"), "\U0001F600\U00010000x\U0010FFFF");
 }
 
 TEST(QuotedScalar, LineContinuationAndFolding) {

@@ -2,6 +2,8 @@
 (YAML 1.1) or a YAML 1.2 core-schema reader would take for something else is
 written quoted, and every string written reads back in PyYAML as that string."""
 
+import json
+
 import pytest
 import yaml
 from hypothesis import given, settings
@@ -147,6 +149,7 @@ READ_AND_WRITTEN_ALIKE = [
     "- ? \n  : |  # behind a block\n    x\n- ? \n  :\n    - y\n",
     "!!str 1: a\n!<tag:yaml.org,2002:str> yes: b\nk: {!!str 0x1F: c, !!str d: e}\n",
     "- &a :  # behind an anchored empty key\n- !!null :  # behind a tagged one\n    - x\n",
+    "- {? 'a\x85 b': 1, k: {? 'c\u2028': [d]}}\n",
 ]
 
 
@@ -176,3 +179,22 @@ def test_any_text_and_comment_read_back_in_pyyaml(text, comment):
     doc.set_comment_before("k", comment)
     doc.set_comment_inline("k", comment)
     assert yaml.safe_load(plovarn.dumps(doc)) == {"k": 1}
+
+
+json_values = st.recursive(
+    st.none() | st.booleans() | st.integers(-2**63, 2**63 - 1) | st.text(st.characters(exclude_categories=["Cs"])),
+    lambda inner: st.lists(inner, max_size=4) | st.dictionaries(st.text(st.characters(exclude_categories=["Cs"])),
+                                                               inner, max_size=4),
+    max_leaves=12)
+
+
+# JSON is YAML: what Python's json module writes (characters beyond U+FFFF as escaped
+# surrogate pairs, or raw) reads as json reads it, and is written so that PyYAML does too.
+@settings(max_examples=300, deadline=None)
+@given(st.dictionaries(st.text(st.characters(exclude_categories=["Cs"])), json_values, max_size=4),
+       st.booleans(), st.sampled_from([None, 2, "\t"]))
+def test_json_texts_read_as_json(value, ascii_only, indent):
+    text = json.dumps(value, ensure_ascii=ascii_only, indent=indent)
+    doc = plovarn.loads(text)
+    assert doc == value
+    assert yaml.safe_load(plovarn.dumps(doc)) == value
