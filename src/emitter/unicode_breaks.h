@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "types/utf8.h"
+
 namespace plovarn::emitter {
 
 // The length in bytes of the UTF-8 form of such a character at `i` of `s`, or 0.
@@ -17,10 +19,13 @@ inline std::size_t unicode_break_at(std::string_view s, std::size_t i) {
     return 0;
 }
 
+// Asked of every key and string written, nearly all of them ASCII: the ASCII run
+// that starts it is passed over a word at a time.
 inline bool has_unicode_break(std::string_view s) {
-    constexpr std::string_view lead_bytes = "\xC2\xE2";
-    for (std::size_t i = s.find_first_of(lead_bytes); i != std::string_view::npos; i = s.find_first_of(lead_bytes, i + 1))
-        if (unicode_break_at(s, i) != 0) return true;
+    for (std::size_t i = types::ascii_prefix_length(s); i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if ((c == 0xC2 || c == 0xE2) && unicode_break_at(s, i) != 0) return true;
+    }
     return false;
 }
 
