@@ -75,11 +75,25 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
                 close_mapping(line);
             } else if constexpr (std::is_same_v<E, parser::event::StreamEnd>) {
                 keep_trailing_comments();
+            } else if constexpr (std::is_same_v<E, parser::event::DocumentStart>) {
+                version_ = std::move(ev.version);
+                documents_before_ = documents_.size();
+            } else if constexpr (std::is_same_v<E, parser::event::DocumentEnd>) {
+                keep_version();
             }
             // Document boundaries build nothing: a document ends when its root is
             // pushed, and comments between documents wait for the next one.
         },
         std::move(event));
+}
+
+// A document read under a %YAML directive keeps its version at its root, for the
+// writer to give back: readers of another YAML version read its scalars otherwise.
+// An alias as a whole document has nowhere to keep it.
+void Builder::keep_version() {
+    if (version_.empty() || documents_.size() == documents_before_ || documents_.back().is_null()) return;
+    set_root_prop(documents_.back(), &types::NodeProps::version, types::OptText(version_));
+    version_.clear();
 }
 
 void Builder::apply_plain(const parser::PlainEvent& event) {
@@ -158,7 +172,7 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
         // A scalar document has no entry: its root keeps the comment lines above it.
         types::YamlNode root(scalar_value(text, style, anchor, tag));
         if (types::OptText above = take_before(line))
-            set_root_comment(root, &types::NodeProps::comment_before, std::move(above));
+            set_root_prop(root, &types::NodeProps::comment_before, std::move(above));
         documents_.push_back(std::move(root));
         return;
     }
@@ -213,7 +227,7 @@ void Builder::apply_alias(std::string_view name, std::uint64_t line) {
     if (frames_.empty()) {
         types::YamlNode root = types::YamlNode::alias(name);
         if (types::OptText above = take_before(line))
-            set_root_comment(root, &types::NodeProps::comment_before, std::move(above));
+            set_root_prop(root, &types::NodeProps::comment_before, std::move(above));
         documents_.push_back(std::move(root));
         return;
     }

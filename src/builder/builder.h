@@ -79,8 +79,8 @@ private:
     // The same for the entry written last, whose lines go to the item holding the
     // mapping when it is the first entry.
     void set_entry_inline(MappingFrame& map, std::string_view text);
-    // Sets one comment of a document root.
-    static void set_root_comment(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text);
+    // Sets one comment of a document root, or its version.
+    static void set_root_prop(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text);
     // The innermost collection has no item, entry or key yet.
     bool top_frame_is_empty() const;
     // The innermost collection will become an item or an entry.
@@ -93,6 +93,7 @@ private:
     types::NodeProps closed_props(types::OptText anchor, types::OptText tag, bool empty, std::uint64_t line);
     // The comment lines after the last value of the stream stay with its last document.
     void keep_trailing_comments();
+    void keep_version();
     // Sets the end-of-line comment of the item or entry added last to the innermost
     // open collection (one exists after such a collection closed).
     void attach_to_last_child(std::string_view text);
@@ -104,6 +105,9 @@ private:
     std::vector<PendingComment> pending_;
     // `last_written` of the mapping frame that became the latest document root.
     std::size_t root_last_written_ = 0;
+    // The %YAML version of the document being read, and the documents before it.
+    std::string version_;
+    std::size_t documents_before_ = 0;
 };
 
 }  // namespace plovarn::builder

@@ -136,10 +136,10 @@ types::NodeProps Builder::closed_props(types::OptText anchor, types::OptText tag
 
 void Builder::keep_trailing_comments() {
     if (documents_.empty() || pending_.empty()) return;
-    set_root_comment(documents_.back(), &types::NodeProps::comment_after, take_before(UINT64_MAX));
+    set_root_prop(documents_.back(), &types::NodeProps::comment_after, take_before(UINT64_MAX));
 }
 
-void Builder::set_root_comment(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text) {
+void Builder::set_root_prop(types::YamlNode& root, types::OptText types::NodeProps::*field, types::OptText text) {
     // An alias that is a document's whole content has no anchor before it in its
     // document, and is written as null: the root becomes that null, to carry the comment.
     if (root.is_null()) root = types::YamlNode(types::ScalarValue::make_null());
@@ -183,7 +183,7 @@ void Builder::attach_inline(std::string_view text) {
             types::OptText& slot = inline_slot(root.as_sequence());
             if (!slot) slot = types::OptText(text);
         } else if (const types::NodeProps* props = types::props_of(root); !props || !props->comment_inline) {
-            set_root_comment(root, &types::NodeProps::comment_inline, types::OptText(text));
+            set_root_prop(root, &types::NodeProps::comment_inline, types::OptText(text));
         }
         return;
     }

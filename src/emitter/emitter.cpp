@@ -11,12 +11,17 @@ std::string emit_docs(const std::vector<types::YamlNode>& docs) {
     std::string out;
     if (docs.empty()) return out;
     out.reserve(256);
-    if (docs.size() == 1) {
-        emit_node(docs.front(), 0, out);
-        return out;
-    }
     for (std::size_t i = 0; i < docs.size(); ++i) {
-        out.append("---\n");
+        // A document read under a %YAML directive gets it back: readers of another
+        // YAML version read its scalars otherwise. A directive follows only a
+        // document that was ended.
+        const types::NodeProps* props = types::props_of(docs[i]);
+        const bool versioned = props && props->version;
+        if (versioned) {
+            if (i > 0) out.append("...\n");
+            out.append("%YAML ").append(*props->version).push_back('\n');
+        }
+        if (docs.size() > 1 || versioned) out.append("---\n");
         DocumentAnchors anchors;  // an alias never refers to another document
         write_node(docs[i], 0, out, anchors);
         if (i + 1 < docs.size() && out.back() != '\n') out.push_back('\n');

@@ -62,8 +62,9 @@ PyRef all_documents(const ModuleState& state, std::string_view text) {
 std::optional<std::string> document_text(PyObject* doc) {
     auto node = extract_yaml_node(doc);
     if (!node) return std::nullopt;
-    std::string out;
-    emitter::emit_node(*node, 0, out);
+    std::vector<types::YamlNode> one;
+    one.push_back(std::move(*node));
+    std::string out = emitter::emit_docs(one);
     if (out.empty() || out.back() != '\n') out.push_back('\n');
     return out;
 }

@@ -26,7 +26,11 @@ namespace event {
 
 struct StreamStart {};
 struct StreamEnd {};
-struct DocumentStart {};
+// `version` is the number of the document's %YAML directive ("1.1"), empty when
+// it has none.
+struct DocumentStart {
+    std::string version;
+};
 struct DocumentEnd {};
 // Anchor names are views into the parser's table of anchors, valid as long as the
 // parser lives.

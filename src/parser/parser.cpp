@@ -139,16 +139,17 @@ Parser::Result Parser::document_start(bool implicit) {
 }
 
 Parser::Result Parser::explicit_document_start() {
-    if (auto err = process_directives()) return std::unexpected(std::move(*err));
+    event::DocumentStart start;
+    if (auto err = process_directives(start.version)) return std::unexpected(std::move(*err));
     PLOVARN_PEEK(t);
     if (t.type != TokenType::DocumentStart) return fail(t.mark, "did not find expected <document start>");
     push_state(State::DocumentEnd);
     state_ = State::DocumentContent;
     skip();
-    return MarkedEvent{event::DocumentStart{}, t.mark};
+    return MarkedEvent{std::move(start), t.mark};
 }
 
-std::optional<ScanError> Parser::process_directives() {
+std::optional<ScanError> Parser::process_directives(std::string& version) {
     TagTable table;
     bool version_seen = false;
     bool any = false;
@@ -159,6 +160,7 @@ std::optional<ScanError> Parser::process_directives() {
         if (t.type == TokenType::VersionDirective) {
             if (version_seen) return ScanError::make(t.mark, "duplicate version directive");
             version_seen = true;
+            version = std::to_string(t.major) + '.' + std::to_string(t.minor);
         } else if (t.type == TokenType::TagDirective) {
             // A directive of an unknown name arrives with an empty handle (a real
             // %TAG handle always starts with `!`); it is ignored, so that two of

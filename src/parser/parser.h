@@ -58,7 +58,7 @@ private:
     Result stream_start();
     Result document_start(bool implicit);
     Result explicit_document_start();
-    std::optional<scanner::ScanError> process_directives();
+    std::optional<scanner::ScanError> process_directives(std::string& version);
     Result document_content();
     Result document_end();
     // `key`: the node stands where a mapping key is due, written at that mark.

@@ -30,10 +30,12 @@ struct NodeProps {
     OptText comment_before;
     OptText comment_inline;
     OptText comment_after;
+    // The version of the %YAML directive a document root was read under ("1.1").
+    OptText version;
 
     bool has_anchor_or_tag() const { return anchor || tag; }
     bool has_comments() const { return comment_before || comment_inline || comment_after; }
-    bool empty() const { return !spelling && !has_anchor_or_tag() && !has_comments(); }
+    bool empty() const { return !spelling && !has_anchor_or_tag() && !has_comments() && !version; }
     friend bool operator==(const NodeProps&, const NodeProps&) = default;
 };
 

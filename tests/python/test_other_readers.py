@@ -150,6 +150,8 @@ READ_AND_WRITTEN_ALIKE = [
     "!!str 1: a\n!<tag:yaml.org,2002:str> yes: b\nk: {!!str 0x1F: c, !!str d: e}\n",
     "- &a :  # behind an anchored empty key\n- !!null :  # behind a tagged one\n    - x\n",
     "- {? 'a\x85 b': 1, k: {? 'c\u2028': [d]}}\n",
+    "a: on\n...\n%YAML 1.1\n--- # a YAML 1.1 document\nb: yes\nc: [012, 0o12]\n",
+    "%YAML 1.1\n--- on\n",
 ]
 
 
