@@ -93,6 +93,7 @@ private:
     types::NodeProps closed_props(types::OptText anchor, types::OptText tag, bool empty, std::uint64_t line);
     // The comment lines after the last value of the stream stay with its last document.
     void keep_trailing_comments();
+    // The %YAML version of the document just ended goes to its root.
     void keep_version();
     // Sets the end-of-line comment of the item or entry added last to the innermost
     // open collection (one exists after such a collection closed).

@@ -13,7 +13,8 @@
 
 namespace plovarn::emitter {
 
-// All documents; two or more are each preceded by a "---" line.
+// All documents; two or more are each preceded by a "---" line, and one read under
+// a %YAML directive by that directive and "---" (and "..." after the one before).
 std::string emit_docs(const std::vector<types::YamlNode>& docs);
 
 // Appends one node at the given indentation (in columns) to `out`.
