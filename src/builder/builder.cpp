@@ -189,6 +189,7 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
         // resolved, with the anchor and tag in front of it.
         map.key = types::KeyText(text, source_style(style));
         if (!anchor.empty() || tag) map.key->set_props(node_props(anchor, tag));
+        map.map.prefetch(text);
         map.comment_before = std::move(above);
         map.comment_inline.reset();
         return;

@@ -290,6 +290,11 @@ YamlEntry* YamlMapping::find_mut(std::string_view key) {
     return slot ? &data_.mut().entries[*slot].second : nullptr;
 }
 
+void YamlMapping::prefetch_indexed(std::string_view key) const {
+    const MapIndex& x = *data_.get()->index;
+    __builtin_prefetch(&x.buckets[hash_of(x, key) & (x.buckets.size() - 1)]);
+}
+
 std::pair<std::size_t, std::optional<YamlEntry>> YamlMapping::insert_full(KeyText key, YamlEntry entry) {
     MapData& d = data_.mut();
     // An indexed map hashes the key once, for the lookup and for the index.

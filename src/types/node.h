@@ -87,6 +87,10 @@ public:
     // hands back the old one (the stored key and its position stay).
     std::pair<std::size_t, std::optional<YamlEntry>> insert_full(KeyText key, YamlEntry entry);
     std::optional<std::size_t> get_index_of(std::string_view key) const;
+    // Starts loading the index bucket where a lookup of the key begins, for a
+    // reader that inserts the key only after reading its value: in a map too
+    // large for the caches, the insertion then finds the bucket at hand.
+    void prefetch(std::string_view key) const;
     // Removes a key; later entries move down one position.
     std::optional<Pair> shift_remove(std::string_view key);
 
@@ -123,6 +127,7 @@ public:
     bool same_storage(const YamlMapping& other) const { return data_.get() == other.data_.get(); }
 
 private:
+    void prefetch_indexed(std::string_view key) const;
     // The slot of the entry at position i of a map that has holes.
     static std::size_t slot_of(const MapData& d, std::size_t i);
     void close_holes();
@@ -374,6 +379,10 @@ inline void ItemArray::push_back(YamlItem item) { data_.mut().items.push_back(st
 inline std::vector<YamlItem>& ItemArray::items_mut() { return data_.mut().items; }
 inline const NodeProps* ItemArray::props() const { return data_.get() ? data_.get()->props.get() : nullptr; }
 inline const NodeProps* YamlMapping::props() const { return data_.get() ? data_.get()->props.get() : nullptr; }
+inline void YamlMapping::prefetch(std::string_view key) const {
+    // Maps small enough for a scan, most of them, have no index to warm.
+    if (data_.get() && data_.get()->index) prefetch_indexed(key);
+}
 
 inline std::size_t YamlMapping::capacity() const { return data_.get() ? data_.get()->entries.capacity() : 0; }
 inline std::size_t YamlMapping::size() const {
