@@ -78,6 +78,7 @@ void Builder::apply_event(parser::Event&& event, std::uint64_t line) {
             } else if constexpr (std::is_same_v<E, parser::event::DocumentStart>) {
                 version_ = std::move(ev.version);
                 documents_before_ = documents_.size();
+                anchored_.clear();  // an alias never names a node of another document
             } else if constexpr (std::is_same_v<E, parser::event::DocumentEnd>) {
                 keep_version();
             }
@@ -120,6 +121,9 @@ void Builder::open_frame(bool mapping, std::uint64_t line, std::string_view anch
         std::get<MappingFrame>(frames_.emplace_back(std::in_place_type<MappingFrame>)).map = levels_.map();
     else
         std::get<SequenceFrame>(frames_.emplace_back(std::in_place_type<SequenceFrame>)).items = levels_.items();
+    // Until the collection is finished, an alias of its name is one the reader
+    // cannot copy.
+    if (!anchor.empty()) anchored_.erase(std::string(anchor));
     if (!anchor.empty() || tag)
         std::visit(
             [&](auto& f) {
@@ -139,8 +143,10 @@ void Builder::close_sequence(std::uint64_t line) {
     types::YamlNode node{levels_.finish(std::move(seq->items))};
     types::OptText anchor = std::move(seq->anchor), tag = std::move(seq->tag);
     frames_.pop_back();
+    const std::string name = anchor ? std::string(*anchor) : std::string();
     if (anchor || tag || (frames_.empty() && node.as_sequence().empty()))
         node.as_sequence().set_props(closed_props(std::move(anchor), std::move(tag), node.as_sequence().empty(), line));
+    if (!name.empty()) remember_anchored(name, node);
     push_node(std::move(node));
 }
 
@@ -156,8 +162,10 @@ void Builder::close_mapping(std::uint64_t line) {
     const std::size_t last_written = map->last_written;
     frames_.pop_back();
     if (frames_.empty()) root_last_written_ = last_written;
+    const std::string name = anchor ? std::string(*anchor) : std::string();
     if (anchor || tag || (frames_.empty() && node.as_mapping().empty()))
         node.as_mapping().set_props(closed_props(std::move(anchor), std::move(tag), node.as_mapping().empty(), line));
+    if (!name.empty()) remember_anchored(name, node);
     push_node(std::move(node));
 }
 
@@ -171,6 +179,7 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
     if (frames_.empty()) {
         // A scalar document has no entry: its root keeps the comment lines above it.
         types::YamlNode root(scalar_value(text, style, anchor, tag));
+        if (!anchor.empty()) remember_anchored(anchor, root);
         if (types::OptText above = take_before(line))
             set_root_prop(root, &types::NodeProps::comment_before, std::move(above));
         documents_.push_back(std::move(root));
@@ -180,6 +189,7 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
     if (auto* seq = std::get_if<SequenceFrame>(&top)) {
         types::OptText above = take_for_child(line);
         seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode(scalar_value(text, style, anchor, tag))});
+        if (!anchor.empty()) remember_anchored(anchor, seq->items.back().node);
         return;
     }
     auto& map = std::get<MappingFrame>(top);
@@ -189,12 +199,23 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
         // resolved, with the anchor and tag in front of it.
         map.key = types::KeyText(text, source_style(style));
         if (!anchor.empty() || tag) map.key->set_props(node_props(anchor, tag));
+        if (!anchor.empty()) anchored_.erase(std::string(anchor));  // a key is no node to copy
         map.map.prefetch(text);
         map.comment_before = std::move(above);
         map.comment_inline.reset();
         return;
     }
     insert_entry(map, types::YamlNode(scalar_value(text, style, anchor, tag)));
+    if (!anchor.empty()) remember_anchored(anchor, map.map.at(map.last_written).second.node);
+}
+
+void Builder::remember_anchored(std::string_view name, const types::YamlNode& node) {
+    anchored_.insert_or_assign(std::string(name), node);
+}
+
+const types::YamlNode* Builder::anchored(std::string_view name) const {
+    const auto found = anchored_.find(std::string(name));
+    return found == anchored_.end() ? nullptr : &found->second;
 }
 
 [[gnu::always_inline]] inline void Builder::insert_entry(MappingFrame& map, types::YamlNode node) {
@@ -221,12 +242,14 @@ void Builder::first_entry_lines_to_holder(MappingFrame& map) {
 }
 
 void Builder::apply_alias(std::string_view name, std::uint64_t line) {
-    // Aliases are not resolved. For its comments an alias counts as a scalar: an
-    // item takes the lines above it, and its line is the one end-of-line comments
-    // are matched against, so neither drifts to the next item.
+    // Aliases are not resolved. The node keeps a copy of the node its anchor named,
+    // which the writer puts in its place where the program removed or moved that
+    // node, so that other readers still read it there. For its comments an alias
+    // counts as a scalar: an item takes the lines above it, and its line is the one
+    // end-of-line comments are matched against, so neither drifts to the next item.
     last_line_ = line;
     if (frames_.empty()) {
-        types::YamlNode root = types::YamlNode::alias(name);
+        types::YamlNode root = types::YamlNode::alias(name, anchored(name));
         if (types::OptText above = take_before(line))
             set_root_prop(root, &types::NodeProps::comment_before, std::move(above));
         documents_.push_back(std::move(root));
@@ -234,10 +257,10 @@ void Builder::apply_alias(std::string_view name, std::uint64_t line) {
     }
     if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
         types::OptText above = take_for_child(line);
-        seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode::alias(name)});
+        seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode::alias(name, anchored(name))});
         return;
     }
-    push_node(types::YamlNode::alias(name));
+    push_node(types::YamlNode::alias(name, anchored(name)));
 }
 
 void Builder::push_node(types::YamlNode node) {

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "builder/frame.h"
@@ -109,6 +110,12 @@ private:
     // The %YAML version of the document being read, and the documents before it.
     std::string version_;
     std::size_t documents_before_ = 0;
+    // The node each anchor name of the document being read named when finished, for
+    // the aliases after it to keep (see YamlNode::alias). A name whose latest node
+    // has not finished, or stands on a key, has none.
+    std::unordered_map<std::string, types::YamlNode> anchored_;
+    void remember_anchored(std::string_view name, const types::YamlNode& node);
+    const types::YamlNode* anchored(std::string_view name) const;
 };
 
 }  // namespace plovarn::builder

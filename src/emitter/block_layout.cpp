@@ -204,7 +204,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
                                                                Place place, std::string& out,
                                                                DocumentAnchors& anchors, std::size_t bare_end) {
     const auto& [key, entry] = pair;
-    const YamlNode& node = entry.node;
+    const YamlNode& node = anchors.stand_in(entry.node);
     const Position key_pos = col == 0 && !key.props() ? Position::LineStart : Position::Inline;
     const bool is_explicit = needs_explicit_key(key, key_pos);
     const bool first_compact = place == Place::CompactFirst;
@@ -290,7 +290,7 @@ enum class Place : std::uint8_t { Block, CompactFirst, CompactLater };
 // spell_out_bare_item; set when this element is such a line.
 std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bool first_in_item,
                                 std::size_t& bare_end, std::string& out, DocumentAnchors& anchors) {
-    const YamlNode& node = item.node;
+    const YamlNode& node = anchors.stand_in(item.node);
     const types::NodeProps* props = types::props_of(node);
     const types::NodeProps* carried = carried_comments(props);
     const bool lines_above = item.comment_before.has_value();
@@ -388,10 +388,11 @@ std::size_t run(Frame root, std::string& out, DocumentAnchors& anchors) {
 
 }  // namespace
 
-void write_node(const YamlNode& node, std::size_t indent, std::string& out, DocumentAnchors& anchors) {
+void write_node(const YamlNode& given, std::size_t indent, std::string& out, DocumentAnchors& anchors) {
     // A node that starts a line: a document root. Its comment lines stand above
     // it; its anchor and tag stand on a line of their own above a collection, in
     // front of anything else.
+    const YamlNode& node = anchors.stand_in(given);
     const types::NodeProps* doc = carried_comments(types::props_of(node));
     const bool nonempty_collection = is_nonempty_mapping(node) || is_nonempty_sequence(node);
     if (doc && doc->comment_before) append_comment_block(out, *doc->comment_before, indent);

@@ -1,12 +1,17 @@
 #pragma once
 
 // Anchors, tags and aliases written back in front of the nodes that carry them.
-// An alias is written as such only after its anchor; otherwise it stands as its
-// value, null, so that the output always reads back. A name carried again by a
-// copy of the node that wrote it is not written again (the aliases after it read
-// the same either way, and a repeated name is refused by some readers); carried
-// by another node, it is written again, as the text read redefined it, so that
-// the aliases after it keep referring to that node.
+// An alias is written as such only after its anchor, in front of the node it
+// named. Where the program removed or moved that node, or put the name on another
+// one, the alias stands in its place as the node it named when read, anchor
+// included, so that other readers read there what they read before and the
+// aliases after it refer to it. An alias that named no node the reader could
+// copy (a key, or the node that holds the alias) is written as its value, null,
+// where its name was not written. Either way the output always reads back.
+// A name carried again by a copy of the node that wrote it is not written again
+// (the aliases after it read the same either way, and a repeated name is refused
+// by some readers); carried by another node, it is written again, as the text
+// read redefined it, so that the aliases after it keep referring to that node.
 
 #include <string>
 #include <string_view>
@@ -19,6 +24,16 @@ namespace plovarn::emitter {
 class DocumentAnchors {
 public:
     bool written(std::string_view name) const { return owners_.contains(std::string(name)); }
+    // What to write where `node` stands: for an alias whose name was not written
+    // in front of the node it named when read (or a copy of it) last, that node;
+    // else `node` itself.
+    const types::YamlNode& stand_in(const types::YamlNode& node) const {
+        if (!node.is_null()) return node;
+        const types::YamlNode* named = node.alias_target();
+        if (!named) return node;
+        const auto at = owners_.find(std::string(node.alias_name()));
+        return at != owners_.end() && at->second == types::props_of(*named) ? node : *named;
+    }
     // Records `name` as carried by the node whose anchor and tag are `owner`;
     // false when the name stands already in front of that node or a copy of it.
     bool add(std::string_view name, const types::NodeProps* owner) {

@@ -31,6 +31,23 @@ struct MapData;
 struct SeqData;
 class YamlNode;
 
+namespace detail {
+// What an alias stands for: its name and, when the reader had finished the node
+// its anchor named, a copy of that node (sharing its levels). Copies of the alias
+// share one of these.
+struct AliasOf {
+    std::size_t refs = 1;
+};
+AliasOf* alias_of_new(std::string_view name, const YamlNode* target);
+inline void alias_of_retain(AliasOf* a) noexcept { ++a->refs; }
+void alias_of_delete(AliasOf* a) noexcept;
+inline void alias_of_release(AliasOf* a) noexcept {
+    if (--a->refs == 0) alias_of_delete(a);
+}
+std::string_view alias_of_name(const AliasOf* a) noexcept;
+const YamlNode* alias_of_target(const AliasOf* a) noexcept;
+}  // namespace detail
+
 // The sequence payload: a growable array of items in document order.
 class ItemArray {
 public:
@@ -140,7 +157,7 @@ struct NullNode {};
 // the last byte, which a Scalar's own kind and style occupy (below 0x80) and the
 // others mark with a tag of their own. Every entry and item of a tree holds one
 // node. The Null alternative stands where the text had an alias, and keeps the
-// alias name so that the writer can give it back.
+// alias name, and the node it named, so that the writer can give either back.
 class YamlNode {
 public:
     enum class Kind : std::uint8_t { Mapping, Sequence, Scalar, Null };
@@ -173,9 +190,10 @@ public:
     }
     ~YamlNode() { destroy(); }
     static YamlNode null() { return YamlNode(); }
-    static YamlNode alias(std::string_view name) {
+    // `target`: the node the alias's anchor named, if the reader had finished it.
+    static YamlNode alias(std::string_view name, const YamlNode* target = nullptr) {
         YamlNode n;
-        if (!name.empty()) n.put_alias(detail::text_block_new(name));
+        if (!name.empty()) n.put_alias(detail::alias_of_new(name, target));
         return n;
     }
 
@@ -203,8 +221,14 @@ public:
     ScalarValue& as_scalar() { return *std::launder(reinterpret_cast<ScalarValue*>(storage_)); }
     // The name of the alias a Null node stands for; empty for a plain null.
     std::string_view alias_name() const {
-        const char* block = alias_block();
-        return block ? detail::text_block_view(block) : std::string_view();
+        const detail::AliasOf* a = alias_block();
+        return a ? detail::alias_of_name(a) : std::string_view();
+    }
+    // The node that the alias a Null node stands for named when it was read; null
+    // for a plain null and where the reader had not finished that node.
+    const YamlNode* alias_target() const {
+        const detail::AliasOf* a = alias_block();
+        return a ? detail::alias_of_target(a) : nullptr;
     }
 
 private:
@@ -214,21 +238,22 @@ private:
     static_assert(sizeof(YamlMapping) <= tag_byte && sizeof(ItemArray) <= tag_byte);
 
     void set_tag(Kind k) noexcept { storage_[tag_byte] = static_cast<unsigned char>(other_tag + static_cast<unsigned>(k)); }
-    // A Null node keeps its alias name in one text block, or none.
-    const char* alias_block() const noexcept {
-        const char* block;
+    // A Null node keeps what its alias stands for in one shared box, or none.
+    detail::AliasOf* alias_block() const noexcept {
+        detail::AliasOf* block;
         std::memcpy(&block, storage_, sizeof block);
         return block;
     }
-    void put_alias(const char* block) noexcept { std::memcpy(storage_, &block, sizeof block); }
+    void put_alias(detail::AliasOf* block) noexcept { std::memcpy(storage_, &block, sizeof block); }
     void construct_from(const YamlNode& other) {
         switch (other.kind()) {
             case Kind::Mapping: new (storage_) YamlMapping(other.as_mapping()); break;
             case Kind::Sequence: new (storage_) ItemArray(other.as_sequence()); break;
             case Kind::Scalar: new (storage_) ScalarValue(other.as_scalar()); return;
             case Kind::Null: {
-                const char* block = other.alias_block();
-                put_alias(block ? detail::text_block_copy(block) : nullptr);
+                detail::AliasOf* block = other.alias_block();
+                if (block) detail::alias_of_retain(block);
+                put_alias(block);
                 break;
             }
         }
@@ -252,7 +277,7 @@ private:
             case Kind::Sequence: as_sequence().~ItemArray(); break;
             case Kind::Scalar: as_scalar().~ScalarValue(); break;
             case Kind::Null:
-                if (const char* block = alias_block()) detail::text_block_delete(const_cast<char*>(block));
+                if (detail::AliasOf* block = alias_block()) detail::alias_of_release(block);
                 break;
         }
         put_alias(nullptr);

@@ -98,7 +98,10 @@ inline std::string tree_diff(const types::YamlNode& want, const types::YamlNode&
     while (!steps.empty()) {
         Step step = std::move(steps.back());
         steps.pop_back();
-        const types::YamlNode& w = *step.want;
+        // An alias whose anchor the writer found nowhere before it reads back as
+        // the node it named.
+        const types::YamlNode* named = step.want->is_null() ? step.want->alias_target() : nullptr;
+        const types::YamlNode& w = named && !step.got->is_null() && !step.sizes ? *named : *step.want;
         const types::YamlNode& g = *step.got;
         if (step.sizes) {
             if (collection_size(w) != collection_size(g)) return step.path + ": " + describe(w) + " became " + describe(g);
