@@ -19,6 +19,12 @@ namespace plovarn::emitter {
 class DocumentAnchors {
 public:
     bool written(std::string_view name) const { return owners_.contains(std::string(name)); }
+    // Whether add(name, owner) would write the name: not yet written, or written
+    // in front of another node.
+    bool would_add(std::string_view name, const types::NodeProps* owner) const {
+        auto at = owners_.find(std::string(name));
+        return at == owners_.end() || at->second != owner;
+    }
     // Records `name` as carried by the node whose anchor and tag are `owner`;
     // false when the name stands already in front of that node or a copy of it.
     bool add(std::string_view name, const types::NodeProps* owner) {
