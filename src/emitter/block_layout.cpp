@@ -308,9 +308,10 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     out.append(col, ' ');
     out.append("- ");
     // A mapping with an anchor or a tag starts below them: on the dash's line they
-    // would belong to its first key. An anchor written before in the document is
-    // not written again.
-    const bool has_props = props && (props->tag || (props->anchor && !anchors.written(*props->anchor)));
+    // would belong to its first key. An anchor written before in front of this
+    // node or a copy of it is not written again; one that another node carried
+    // is, as the text redefined it.
+    const bool has_props = props && (props->tag || (props->anchor && anchors.would_add(*props->anchor, props)));
     std::string_view rest;
     if (is_nonempty_sequence(node) ||
         (is_nonempty_mapping(node) && (item.comment_inline || has_props || lines_below_dash || carried_below_dash))) {

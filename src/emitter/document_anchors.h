@@ -24,15 +24,19 @@ namespace plovarn::emitter {
 class DocumentAnchors {
 public:
     bool written(std::string_view name) const { return owners_.contains(std::string(name)); }
+    // Whether add(name, owner) would write the name: not yet written, or written
+    // in front of another node.
+    bool would_add(std::string_view name, const types::NodeProps* owner) const {
+        auto at = owners_.find(std::string(name));
+        return at == owners_.end() || at->second != owner;
+    }
     // What to write where `node` stands: for an alias whose name was not written
     // in front of the node it named when read (or a copy of it) last, that node;
     // else `node` itself.
     const types::YamlNode& stand_in(const types::YamlNode& node) const {
         if (!node.is_null()) return node;
         const types::YamlNode* named = node.alias_target();
-        if (!named) return node;
-        const auto at = owners_.find(std::string(node.alias_name()));
-        return at != owners_.end() && at->second == types::props_of(*named) ? node : *named;
+        return named && would_add(node.alias_name(), types::props_of(*named)) ? *named : node;
     }
     // Records `name` as carried by the node whose anchor and tag are `owner`;
     // false when the name stands already in front of that node or a copy of it.

@@ -156,11 +156,19 @@ void note_applied(std::vector<Applied>& applied, std::pair<std::size_t, std::opt
 }
 
 // Inserts one (key, value) pair from a foreign source: the entry loses its comments.
+// A value equal to the stored one keeps the form it was written in, as assignment
+// keeps it: an update that repeats what a key holds does not change what other
+// readers read there (`!!str 123`, `yes`, an alias).
 bool insert_foreign(types::YamlMapping& inner, PyObject* key, PyObject* value, std::vector<Applied>& applied) {
     const auto text = text_value(key);
     if (!text) return false;
     std::optional<YamlNode> node = py_to_node(value);
     if (!node) return false;
+    if (const YamlEntry* old = inner.find(*text)) {
+        YamlNode kept = old->node;
+        types::replace_value(kept, std::move(*node));
+        node = std::move(kept);
+    }
     note_applied(applied, inner.insert_full(std::string(*text), YamlEntry{{}, {}, std::move(*node)}));
     return true;
 }

@@ -160,6 +160,7 @@ def test_alias_without_a_node_to_stand_in_is_written_as_null():
 def test_replaced_values_lose_anchor_and_tag():
     doc = plovarn.loads("a: &x !t 1\nb: *x\nc: !t [1]\nd: &y {k: v}\n")
     doc["a"] = 1  # the same value: unchanged
+    doc.update({"a": 1, "b": None})  # so too from an update, and an alias updated with the null it loads as
     assert plovarn.dumps(doc).startswith("a: &x !t 1\nb: *x\n")
     doc["a"] = 2
     doc["b"] = "new"
