@@ -146,7 +146,8 @@ void Builder::close_sequence(std::uint64_t line) {
     const std::string name = anchor ? std::string(*anchor) : std::string();
     if (anchor || tag || (frames_.empty() && node.as_sequence().empty()))
         node.as_sequence().set_props(closed_props(std::move(anchor), std::move(tag), node.as_sequence().empty(), line));
-    if (!name.empty()) remember_anchored(name, node);
+    // A node inside it that took the name since is the one it names now.
+    if (!name.empty() && !anchored_.contains(name)) remember_anchored(name, node);
     push_node(std::move(node));
 }
 
@@ -165,7 +166,8 @@ void Builder::close_mapping(std::uint64_t line) {
     const std::string name = anchor ? std::string(*anchor) : std::string();
     if (anchor || tag || (frames_.empty() && node.as_mapping().empty()))
         node.as_mapping().set_props(closed_props(std::move(anchor), std::move(tag), node.as_mapping().empty(), line));
-    if (!name.empty()) remember_anchored(name, node);
+    // A node inside it that took the name since is the one it names now.
+    if (!name.empty() && !anchored_.contains(name)) remember_anchored(name, node);
     push_node(std::move(node));
 }
 
@@ -199,7 +201,7 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
         // resolved, with the anchor and tag in front of it.
         map.key = types::KeyText(text, source_style(style));
         if (!anchor.empty() || tag) map.key->set_props(node_props(anchor, tag));
-        if (!anchor.empty()) anchored_.erase(std::string(anchor));  // a key is no node to copy
+        if (!anchor.empty()) anchored_.insert_or_assign(std::string(anchor), std::nullopt);  // a key is no node to copy
         map.map.prefetch(text);
         map.comment_before = std::move(above);
         map.comment_inline.reset();
@@ -215,7 +217,7 @@ void Builder::remember_anchored(std::string_view name, const types::YamlNode& no
 
 const types::YamlNode* Builder::anchored(std::string_view name) const {
     const auto found = anchored_.find(std::string(name));
-    return found == anchored_.end() ? nullptr : &found->second;
+    return found == anchored_.end() || !found->second ? nullptr : &*found->second;
 }
 
 [[gnu::always_inline]] inline void Builder::insert_entry(MappingFrame& map, types::YamlNode node) {

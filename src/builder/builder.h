@@ -110,10 +110,11 @@ private:
     // The %YAML version of the document being read, and the documents before it.
     std::string version_;
     std::size_t documents_before_ = 0;
-    // The node each anchor name of the document being read named when finished, for
-    // the aliases after it to keep (see YamlNode::alias). A name whose latest node
-    // has not finished, or stands on a key, has none.
-    std::unordered_map<std::string, types::YamlNode> anchored_;
+    // The node each anchor name of the document being read names, for the aliases
+    // after it to keep (see YamlNode::alias): the node that the name was written in
+    // front of last, once finished. A name on a key has none; one on a collection
+    // that is not finished yet is missing.
+    std::unordered_map<std::string, std::optional<types::YamlNode>> anchored_;
     void remember_anchored(std::string_view name, const types::YamlNode& node);
     const types::YamlNode* anchored(std::string_view name) const;
 };

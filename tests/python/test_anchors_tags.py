@@ -119,6 +119,7 @@ ALIAS_CASES = [
     ("- &x [1, 2]\n- *x\n- *x\n", "pop 0"),
     ("a: &x 1\nb: &x [2]\nc: *x\n", "pop b"),
     ("a: &x 1\nb: *x\na: 2\n", None),
+    ("a: &x\n  - &x 1\n  - *x\nb: *x\n", None),  # the inner node takes the name
 ]
 
 
