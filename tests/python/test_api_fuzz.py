@@ -50,6 +50,15 @@ def plain(v):
     return None if v == "" and isinstance(v, str) else v
 
 
+def holds_empty_string(v):
+    """Whether an empty string stands anywhere in a value, where it reads back as null."""
+    if isinstance(v, dict):
+        return any(holds_empty_string(x) for x in v.values())
+    if isinstance(v, list):
+        return any(holds_empty_string(x) for x in v)
+    return v == "" and isinstance(v, str)
+
+
 def written_before(comment):
     """What a comment_before reads back as: each line is written as a comment line
     of its own, a line break written as CR LF comes back as LF."""
@@ -332,7 +341,7 @@ class SequenceEdits(RuleBasedStateMachine):
     @rule(value=values)
     def remove(self, value):
         target = plain(value)
-        found = next((i for i, e in enumerate(self.model) if e.value == target and value != ""), None)
+        found = next((i for i, e in enumerate(self.model) if e.value == target and not holds_empty_string(value)), None)
         if found is None:
             # An empty string in the model reads as None; skip the ambiguous case.
             if any(e.value == target for e in self.model):
