@@ -143,12 +143,8 @@ void Builder::close_sequence(std::uint64_t line) {
     types::YamlNode node{levels_.finish(std::move(seq->items))};
     types::OptText anchor = std::move(seq->anchor), tag = std::move(seq->tag);
     frames_.pop_back();
-    const std::string name = anchor ? std::string(*anchor) : std::string();
-    if (anchor || tag || (frames_.empty() && node.as_sequence().empty()))
-        node.as_sequence().set_props(closed_props(std::move(anchor), std::move(tag), node.as_sequence().empty(), line));
-    // A node inside it that took the name since is the one it names now.
-    if (!name.empty() && !anchored_.contains(name)) remember_anchored(name, node);
-    push_node(std::move(node));
+    const bool empty = node.as_sequence().empty();
+    place_closed(std::move(node), empty, std::move(anchor), std::move(tag), line);
 }
 
 void Builder::close_mapping(std::uint64_t line) {
@@ -163,9 +159,15 @@ void Builder::close_mapping(std::uint64_t line) {
     const std::size_t last_written = map->last_written;
     frames_.pop_back();
     if (frames_.empty()) root_last_written_ = last_written;
+    const bool empty = node.as_mapping().empty();
+    place_closed(std::move(node), empty, std::move(anchor), std::move(tag), line);
+}
+
+void Builder::place_closed(types::YamlNode node, bool empty, types::OptText anchor, types::OptText tag,
+                           std::uint64_t line) {
     const std::string name = anchor ? std::string(*anchor) : std::string();
-    if (anchor || tag || (frames_.empty() && node.as_mapping().empty()))
-        node.as_mapping().set_props(closed_props(std::move(anchor), std::move(tag), node.as_mapping().empty(), line));
+    if (anchor || tag || (frames_.empty() && empty))
+        types::set_props_of(node, closed_props(std::move(anchor), std::move(tag), empty, line));
     // A node inside it that took the name since is the one it names now.
     if (!name.empty() && !anchored_.contains(name)) remember_anchored(name, node);
     push_node(std::move(node));

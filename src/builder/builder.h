@@ -92,6 +92,9 @@ private:
     // (`[]`, `{}`), which has no entry to give them to, also keeps the comment
     // lines above it.
     types::NodeProps closed_props(types::OptText anchor, types::OptText tag, bool empty, std::uint64_t line);
+    // Gives a collection that closed those, keeps it for the aliases of its name,
+    // and places it as the next item, entry or document.
+    void place_closed(types::YamlNode node, bool empty, types::OptText anchor, types::OptText tag, std::uint64_t line);
     // The comment lines after the last value of the stream stay with its last document.
     void keep_trailing_comments();
     // The %YAML version of the document just ended goes to its root.
