@@ -12,6 +12,7 @@
 #include <string>
 
 #include "lib/args.h"
+#include "lib/copying.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 #include "types/node.h"
@@ -121,18 +122,20 @@ PyMethodDef comment_method_def() {
 }
 
 // The method table of a class: its own methods, then to_dict,
-// get_comment_inline, get_comment_before, set_comment_inline and
-// set_comment_before, then the end marker.
+// get_comment_inline, get_comment_before, set_comment_inline,
+// set_comment_before, __copy__ and __deepcopy__, then the end marker.
 template <class Class, std::size_t N>
-std::array<PyMethodDef, N + 6> method_table(const std::array<PyMethodDef, N>& own) {
-    std::array<PyMethodDef, N + 6> table{};
+std::array<PyMethodDef, N + 8> method_table(const std::array<PyMethodDef, N>& own) {
+    std::array<PyMethodDef, N + 8> table{};
     for (std::size_t i = 0; i < N; ++i) table[i] = own[i];
     table[N] = {"to_dict", fastcall(to_dict<Class>), fastcall_flags, "to_dict($self)\n--\n\n"};
     table[N + 1] = comment_method_def<Class, CommentSlot::Inline, false>();
     table[N + 2] = comment_method_def<Class, CommentSlot::Before, false>();
     table[N + 3] = comment_method_def<Class, CommentSlot::Inline, true>();
     table[N + 4] = comment_method_def<Class, CommentSlot::Before, true>();
-    table[N + 5] = {nullptr, nullptr, 0, nullptr};
+    table[N + 5] = copy_method_def();
+    table[N + 6] = deepcopy_method_def();
+    table[N + 7] = {nullptr, nullptr, 0, nullptr};
     return table;
 }
 

@@ -65,6 +65,10 @@ class YamlScalar:
         """Whether the values are equal: `other` is another YamlScalar or a plain value."""
     def __ne__(self, other: object, /) -> bool:
         """The negation of `==`. There is no ordering and no hash."""
+    def __copy__(self) -> Self:
+        """A copy, with the comments and written form of the original."""
+    def __deepcopy__(self, memo: dict[int, Any] | None) -> Self:
+        """The same as `__copy__`."""
     __hash__: ClassVar[None]  # type: ignore[assignment]
 
 @final
@@ -117,6 +121,10 @@ class YamlMapping(dict[str, Any]):
         """Replace the end-of-line comment; KeyError if there is no such key."""
     def set_comment_before(self, key: str, comment: str) -> None:
         """Replace the comment lines above the entry; KeyError if there is no such key."""
+    def __copy__(self) -> Self:
+        """A copy holding the same values, with the comments and written forms of this one."""
+    def __deepcopy__(self, memo: dict[int, Any] | None) -> Self:
+        """A copy holding deep copies of the values, with the comments and written forms."""
 
 @final
 class YamlSequence(list[Any]):
@@ -165,6 +173,10 @@ class YamlSequence(list[Any]):
         """Replace the comment at the end of the element's line; IndexError if out of range."""
     def set_comment_before(self, idx: SupportsIndex, comment: str) -> None:
         """Replace the comment lines above the element; IndexError if out of range."""
+    def __copy__(self) -> Self:
+        """A copy holding the same values, with the comments and written forms of this one."""
+    def __deepcopy__(self, memo: dict[int, Any] | None) -> Self:
+        """A copy holding deep copies of the values, with the comments and written forms."""
 
 def load(stream: _ReadableStream) -> _LoadedDocument | None:
     """The first document of the stream's text, or None if it holds none.

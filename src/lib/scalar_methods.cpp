@@ -3,6 +3,7 @@
 #include "lib/args.h"
 #include "lib/class_methods.h"
 #include "lib/convert.h"
+#include "lib/copying.h"
 #include "lib/objects.h"
 #include "lib/py_ref.h"
 
@@ -44,6 +45,8 @@ int equals(PyObject* self, PyObject* other) {
 
 PyMethodDef methods[] = {
     {"to_dict", fastcall(to_dict), fastcall_flags, "to_dict($self)\n--\n\n"},
+    copy_method_def(),
+    deepcopy_method_def(),
     {nullptr, nullptr, 0, nullptr},
 };
 

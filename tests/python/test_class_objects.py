@@ -1,5 +1,6 @@
 """The three class objects: construction, naming, docstrings and what they refuse."""
 
+import copy
 import gc
 import sys
 import weakref
@@ -115,3 +116,29 @@ class TestLifetime:
             list.append(node, child)
             node = child
         del node, child, head  # released through the trashcan, not a native recursion
+
+
+class TestCopies:
+    def test_shallow_copy_shares_values_and_deep_copy_does_not(self):
+        m = plovarn.loads("a: 1  # one\nb: {c: [2]}\n")
+        shallow, deep = copy.copy(m), copy.deepcopy(m)
+        assert shallow["b"] is m["b"] and deep["b"] is not m["b"] and deep["b"]["c"] is not m["b"]["c"]
+        assert deep == m and type(deep["b"]) is YamlMapping and deep.get_comment_inline("a") == m.get_comment_inline("a") == "one"
+
+    def test_the_parent_container_is_copied_as_it_stands(self):
+        m = plovarn.loads("a: 1\nb: 2\n")
+        dict.__setitem__(m, "a", 5)
+        dict.__delitem__(m, "b")
+        s = plovarn.loads("- x\n")
+        list.append(s, s)
+        for f in (copy.copy, copy.deepcopy):
+            assert plovarn.dumps(f(m)) == plovarn.dumps(m) == "a: 5\n"
+        twin = copy.deepcopy(s)
+        assert twin[1] is twin and plovarn.dumps(twin) == plovarn.dumps(s)
+
+    def test_scalar_documents_and_arguments(self):
+        doc = plovarn.loads("# above\n'7'  # beside\n")
+        for twin in (copy.copy(doc), copy.deepcopy(doc), doc.__deepcopy__(None)):
+            assert type(twin) is YamlScalar and twin is not doc and plovarn.dumps(twin) == plovarn.dumps(doc)
+        with pytest.raises(TypeError, match=r"YamlSequence.__copy__\(\) takes 0 positional"):
+            YamlSequence().__copy__(1)
