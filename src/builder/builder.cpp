@@ -203,7 +203,9 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
         // resolved, with the anchor and tag in front of it.
         map.key = types::KeyText(text, source_style(style));
         if (!anchor.empty() || tag) map.key->set_props(node_props(anchor, tag));
-        if (!anchor.empty()) anchored_.insert_or_assign(std::string(anchor), std::nullopt);  // a key is no node to copy
+        if (!anchor.empty())
+            anchored_.insert_or_assign(std::string(anchor),
+                                       Anchored{types::YamlNode(scalar_value(text, style, anchor, tag)), *map.key});
         map.map.prefetch(text);
         map.comment_before = std::move(above);
         map.comment_inline.reset();
@@ -214,12 +216,14 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
 }
 
 void Builder::remember_anchored(std::string_view name, const types::YamlNode& node) {
-    anchored_.insert_or_assign(std::string(name), node);
+    anchored_.insert_or_assign(std::string(name), Anchored{node, std::nullopt});
 }
 
-const types::YamlNode* Builder::anchored(std::string_view name) const {
+types::YamlNode Builder::alias_node(std::string_view name) const {
     const auto found = anchored_.find(std::string(name));
-    return found == anchored_.end() || !found->second ? nullptr : &*found->second;
+    if (found == anchored_.end()) return types::YamlNode::alias(name);
+    const Anchored& a = found->second;
+    return types::YamlNode::alias(name, &a.node, a.key ? &*a.key : nullptr);
 }
 
 [[gnu::always_inline]] inline void Builder::insert_entry(MappingFrame& map, types::YamlNode node) {
@@ -253,7 +257,7 @@ void Builder::apply_alias(std::string_view name, std::uint64_t line) {
     // end-of-line comments are matched against, so neither drifts to the next item.
     last_line_ = line;
     if (frames_.empty()) {
-        types::YamlNode root = types::YamlNode::alias(name, anchored(name));
+        types::YamlNode root = alias_node(name);
         if (types::OptText above = take_before(line))
             set_root_prop(root, &types::NodeProps::comment_before, std::move(above));
         documents_.push_back(std::move(root));
@@ -261,10 +265,10 @@ void Builder::apply_alias(std::string_view name, std::uint64_t line) {
     }
     if (auto* seq = std::get_if<SequenceFrame>(&frames_.back())) {
         types::OptText above = take_for_child(line);
-        seq->items.push_back(types::YamlItem{std::move(above), {}, types::YamlNode::alias(name, anchored(name))});
+        seq->items.push_back(types::YamlItem{std::move(above), {}, alias_node(name)});
         return;
     }
-    push_node(types::YamlNode::alias(name, anchored(name)));
+    push_node(alias_node(name));
 }
 
 void Builder::push_node(types::YamlNode node) {

@@ -115,11 +115,16 @@ private:
     std::size_t documents_before_ = 0;
     // The node each anchor name of the document being read names, for the aliases
     // after it to keep (see YamlNode::alias): the node that the name was written in
-    // front of last, once finished. A name on a key has none; one on a collection
-    // that is not finished yet is missing.
-    std::unordered_map<std::string, std::optional<types::YamlNode>> anchored_;
+    // front of last, once finished; for a key, its text as a scalar, and the key.
+    // A name on a collection that is not finished yet is missing.
+    struct Anchored {
+        types::YamlNode node;
+        std::optional<types::KeyText> key;
+    };
+    std::unordered_map<std::string, Anchored> anchored_;
     void remember_anchored(std::string_view name, const types::YamlNode& node);
-    const types::YamlNode* anchored(std::string_view name) const;
+    // A node standing for the alias `name`, with what its anchor named.
+    types::YamlNode alias_node(std::string_view name) const;
 };
 
 }  // namespace plovarn::builder

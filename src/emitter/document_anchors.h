@@ -5,9 +5,11 @@
 // named. Where the program removed or moved that node, or put the name on another
 // one, the alias stands in its place as the node it named when read, anchor
 // included, so that other readers read there what they read before and the
-// aliases after it refer to it. An alias that named no node the reader could
-// copy (a key, or the node that holds the alias) is written as its value, null,
-// where its name was not written. Either way the output always reads back.
+// aliases after it refer to it; for a key, that is the key's text as a scalar,
+// which then counts as the key: the key does not carry the name again. An alias
+// that named no node the reader could copy (the node that holds the alias) is
+// written as its value, null, where its name was not written. Either way the
+// output always reads back.
 // A name carried again by a copy of the node that wrote it is not written again
 // (the aliases after it read the same either way, and a repeated name is refused
 // by some readers); carried by another node, it is written again, as the text
@@ -28,19 +30,24 @@ public:
     // in front of another node.
     bool would_add(std::string_view name, const types::NodeProps* owner) const {
         auto at = owners_.find(std::string(name));
-        return at == owners_.end() || at->second != owner;
+        return at == owners_.end() || at->second != as_key(owner);
     }
     // What to write where `node` stands: for an alias whose name was not written
     // in front of the node it named when read (or a copy of it) last, that node;
     // else `node` itself.
-    const types::YamlNode& stand_in(const types::YamlNode& node) const {
+    const types::YamlNode& stand_in(const types::YamlNode& node) {
         if (!node.is_null()) return node;
         const types::YamlNode* named = node.alias_target();
-        return named && would_add(node.alias_name(), types::props_of(*named)) ? *named : node;
+        if (!named) return node;
+        const types::KeyText* key = node.alias_key();
+        if (!would_add(node.alias_name(), key ? key->props() : types::props_of(*named))) return node;
+        if (key) key_texts_.try_emplace(types::props_of(*named), key->props());
+        return *named;
     }
     // Records `name` as carried by the node whose anchor and tag are `owner`;
     // false when the name stands already in front of that node or a copy of it.
     bool add(std::string_view name, const types::NodeProps* owner) {
+        owner = as_key(owner);
         auto [at, added] = owners_.try_emplace(std::string(name), owner);
         if (added) return true;
         if (at->second == owner) return false;
@@ -49,8 +56,17 @@ public:
     }
 
 private:
+    // The key whose text as a scalar has these props, or `owner` itself.
+    const types::NodeProps* as_key(const types::NodeProps* owner) const {
+        if (key_texts_.empty()) return owner;
+        auto at = key_texts_.find(owner);
+        return at == key_texts_.end() ? owner : at->second;
+    }
+
     // Copies of a node share its anchor and tag, so their address tells them.
     std::unordered_map<std::string, const types::NodeProps*> owners_;
+    // The scalars written for aliases of a key's anchor, and the keys' own props.
+    std::unordered_map<const types::NodeProps*, const types::NodeProps*> key_texts_;
 };
 
 // Appends "&name !tag" (either may be missing) for the node, nothing when it has

@@ -33,12 +33,12 @@ class YamlNode;
 
 namespace detail {
 // What an alias stands for: its name and, when the reader had finished the node
-// its anchor named, a copy of that node (sharing its levels). Copies of the alias
-// share one of these.
+// its anchor named, a copy of that node (sharing its levels); for an anchor on a
+// key, the key and its text as a scalar. Copies of the alias share one of these.
 struct AliasOf {
     std::size_t refs = 1;
 };
-AliasOf* alias_of_new(std::string_view name, const YamlNode* target);
+AliasOf* alias_of_new(std::string_view name, const YamlNode* target, const KeyText* key);
 inline void alias_of_retain(AliasOf* a) noexcept { ++a->refs; }
 void alias_of_delete(AliasOf* a) noexcept;
 inline void alias_of_release(AliasOf* a) noexcept {
@@ -46,6 +46,7 @@ inline void alias_of_release(AliasOf* a) noexcept {
 }
 std::string_view alias_of_name(const AliasOf* a) noexcept;
 const YamlNode* alias_of_target(const AliasOf* a) noexcept;
+const KeyText* alias_of_key(const AliasOf* a) noexcept;
 }  // namespace detail
 
 // The sequence payload: a growable array of items in document order.
@@ -190,10 +191,11 @@ public:
     }
     ~YamlNode() { destroy(); }
     static YamlNode null() { return YamlNode(); }
-    // `target`: the node the alias's anchor named, if the reader had finished it.
-    static YamlNode alias(std::string_view name, const YamlNode* target = nullptr) {
+    // `target`: the node the alias's anchor named, if the reader had finished it;
+    // `key`: the key that carried the anchor, when `target` is its text.
+    static YamlNode alias(std::string_view name, const YamlNode* target = nullptr, const KeyText* key = nullptr) {
         YamlNode n;
-        if (!name.empty()) n.put_alias(detail::alias_of_new(name, target));
+        if (!name.empty()) n.put_alias(detail::alias_of_new(name, target, key));
         return n;
     }
 
@@ -229,6 +231,11 @@ public:
     const YamlNode* alias_target() const {
         const detail::AliasOf* a = alias_block();
         return a ? detail::alias_of_target(a) : nullptr;
+    }
+    // The key whose anchor that alias named; null for any other alias.
+    const KeyText* alias_key() const {
+        const detail::AliasOf* a = alias_block();
+        return a ? detail::alias_of_key(a) : nullptr;
     }
 
 private:
