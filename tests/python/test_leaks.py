@@ -6,6 +6,7 @@ A leaked reference shows in the interpreter's count of allocated blocks; memory
 lost on the native side (trees, texts) shows in the resident set size.
 """
 
+import copy
 import gc
 import os
 import sys
@@ -165,6 +166,7 @@ def load_edit_sort_dump():
     plovarn.load_all(Reader(all_text))
     scalar = plovarn.loads("42")
     assert scalar == 42 and scalar.value == 42 and scalar.to_dict() == 42 and repr(scalar)
+    assert plovarn.dumps_all(copy.deepcopy([doc, items, scalar])) == plovarn.dumps_all([copy.copy(doc), items, scalar])
     assert len(docs) == 6
 
 
@@ -263,6 +265,9 @@ def argument_errors():
         (s.__setitem__, (slice(0, 1), [1]), {}),
         (s.get_comment_before, ("0",), {}),
         (s.set_comment_before, (0, 1), {}),
+        (s.__deepcopy__, ({}, 1), {}),
+        (m.__deepcopy__, ({}, ), {"memo": 1}),
+        (m.__deepcopy__, (1,), {}),  # a memo that takes no entries
     ]
     for fn, args, kwargs in calls:
         expect_error(TypeError, fn, *args, **kwargs)
@@ -271,6 +276,8 @@ def argument_errors():
     for fn, args in ((s.__getitem__, (9,)), (s.pop, (9,)), (s.get_comment_inline, (9,)), (YamlSequence().pop, ())):
         expect_error(IndexError, fn, *args)
     expect_error(ValueError, s.remove, 99)
+    dict.__setitem__(m, "c", type("Uncopyable", (), {"__deepcopy__": lambda self, memo: 1 / 0})())
+    expect_error(ZeroDivisionError, copy.deepcopy, m)
     expect_error(OverflowError, s.insert, 2**70, 1)
     expect_error(IndexError, s.__setitem__, 2**70, 1)
     expect_error(IndexError, s.set_comment_before, -2**70, "c")
