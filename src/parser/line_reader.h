@@ -55,7 +55,7 @@ private:
     };
 
     // How a run of plain scalar text on one line ended.
-    enum class Stop : std::uint8_t { LineEnd, Comment, Colon, FlowIndicator, Invalid };
+    enum class Stop : std::uint8_t { LineEnd, Comment, Colon, FlowIndicator };
     struct PlainRun {
         const char* content_end;  // after the last character of the text
         const char* stop;         // the `#`, the `:`, the indicator or the line end

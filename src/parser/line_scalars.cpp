@@ -60,8 +60,6 @@ LineReader::PlainRun LineReader::plain_run(const char* p, const char* end, bool 
             const char* q = skip_spaces(p + 1, end);
             if (q == end) break;
             if (*q == '#') return {content_end, q, Stop::Comment};
-            // The parser refuses a word of a flow scalar that starts so.
-            if (*q == '-' && is_flow_indicator(next_char(q, end))) return {content_end, q, Stop::Invalid};
             p = q;
             continue;
         }

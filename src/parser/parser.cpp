@@ -133,6 +133,7 @@ Parser::Result Parser::document_start(bool implicit) {
         t.type == TokenType::DocumentStart)
         return explicit_document_start();
     // An implicit document: no directives can stand in front of it.
+    yaml_1_1_ = false;
     push_state(State::DocumentEnd);
     state_ = State::BlockNode;
     return MarkedEvent{event::DocumentStart{}, t.mark};
@@ -141,6 +142,7 @@ Parser::Result Parser::document_start(bool implicit) {
 Parser::Result Parser::explicit_document_start() {
     event::DocumentStart start;
     if (auto err = process_directives(start.version)) return std::unexpected(std::move(*err));
+    yaml_1_1_ = start.version == "1.1";
     PLOVARN_PEEK(t);
     if (t.type != TokenType::DocumentStart) return fail(t.mark, "did not find expected <document start>");
     push_state(State::DocumentEnd);
@@ -204,8 +206,13 @@ Parser::Result Parser::document_end() {
         state_ = State::ImplicitDocumentStart;
         return MarkedEvent{event::DocumentEnd{}, t.mark};
     }
-    if (t.type == TokenType::VersionDirective || t.type == TokenType::TagDirective)
-        return fail(t.mark, "missing explicit document end marker before directive");
+    if (t.type == TokenType::VersionDirective || t.type == TokenType::TagDirective) {
+        // YAML 1.1 lets directives follow a document without `...` (PyYAML writes
+        // its %YAML 1.1 streams so); YAML 1.2 does not.
+        if (!yaml_1_1_) return fail(t.mark, "missing explicit document end marker before directive");
+        state_ = State::ImplicitDocumentStart;
+        return MarkedEvent{event::DocumentEnd{}, t.mark};
+    }
     // Without `...` the next document must open with `---`.
     state_ = State::DocumentStart;
     return MarkedEvent{event::DocumentEnd{}, t.mark};

@@ -98,6 +98,7 @@ private:
     std::vector<Comment> comments_;
     std::unordered_map<std::string, std::uint64_t> anchors_;
     TagTable tags_;
+    bool yaml_1_1_ = false;  // the current document declared %YAML 1.1
     std::uint64_t next_anchor_id_ = 1;
     std::size_t depth_ = 0;
     std::optional<scanner::ScanError> failure_;

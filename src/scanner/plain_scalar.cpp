@@ -32,7 +32,8 @@ Scanner::Status Scanner::fetch_plain_scalar() {
         if (cur_.mark().col == 0 && cur_.at_document_indicator()) break;
         char32_t c = cur_.at(0);
         if (c == '#') break;
-        if (flow && c == '-' && is_flow_indicator(cur_.at(1)))
+        // Only a scalar's first character: after a blank, `-` is content (`[a -]`).
+        if (flow && c == '-' && scalar_.text().empty() && is_flow_indicator(cur_.at(1)))
             return fail(cur_.mark(), "plain scalar cannot start with '-' followed by ,[]{}");
         if (continues_plain(c, cur_.at(1), flow)) {
             // Inside a flow collection a continuation line is indented like any

@@ -54,7 +54,7 @@ TEST(ScannerErrors, PlainScalars) {
     EXPECT_EQ(first_error("a:\n  b: [\n  ]\n  c: [\n ]"), "invalid indentation in flow construct@5:1");
     EXPECT_EQ(first_error("[-]"), "plain scalar cannot start with '-' followed by ,[]{}@1:1");
     EXPECT_EQ(first_error("[a, -,]"), "plain scalar cannot start with '-' followed by ,[]{}@1:4");
-    EXPECT_EQ(first_error("[a -]"), "plain scalar cannot start with '-' followed by ,[]{}@1:3");
+    EXPECT_EQ(first_error("[a -, b -]"), "no error");  // a later word may start with `-`
     EXPECT_EQ(first_error("a:\n  b\n\tc"), "while scanning a plain scalar, found a tab@2:2");
 }
 

@@ -153,6 +153,8 @@ READ_AND_WRITTEN_ALIKE = [
     "a: on\n...\n%YAML 1.1\n--- # a YAML 1.1 document\nb: yes\nc: [012, 0o12]\n",
     "%YAML 1.1\n--- on\n",
     "- &b 1\n- &b\n  - x\n- &b\n  k: y\n- *b\n",
+    "k: [a -, b -]  # a later word\nm: {x: y -,\n  z: w\n  -}\n",
+    "%YAML 1.1\n---\na: yes\n%YAML 1.1\n---\nb: [on, 012]\n%YAML 1.1\n--- c\n",
 ]
 
 
