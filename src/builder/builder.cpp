@@ -133,6 +133,17 @@ void Builder::open_frame(bool mapping, std::uint64_t line, std::string_view anch
             frames_.back());
 }
 
+// Inlined into its two callers: it runs once per collection.
+[[gnu::always_inline]] inline void Builder::place_closed(types::YamlNode&& node, bool empty, types::OptText&& anchor,
+                                                        types::OptText&& tag, std::uint64_t line) {
+    const std::string name = anchor ? std::string(*anchor) : std::string();
+    if (anchor || tag || (frames_.empty() && empty))
+        types::set_props_of(node, closed_props(std::move(anchor), std::move(tag), empty, line));
+    // A node inside it that took the name since is the one it names now.
+    if (!name.empty() && !anchored_.contains(name)) remember_anchored(name, node);
+    push_node(std::move(node));
+}
+
 void Builder::close_sequence(std::uint64_t line) {
     if (frames_.empty()) return;
     auto* seq = std::get_if<SequenceFrame>(&frames_.back());
@@ -163,15 +174,6 @@ void Builder::close_mapping(std::uint64_t line) {
     place_closed(std::move(node), empty, std::move(anchor), std::move(tag), line);
 }
 
-void Builder::place_closed(types::YamlNode node, bool empty, types::OptText anchor, types::OptText tag,
-                           std::uint64_t line) {
-    const std::string name = anchor ? std::string(*anchor) : std::string();
-    if (anchor || tag || (frames_.empty() && empty))
-        types::set_props_of(node, closed_props(std::move(anchor), std::move(tag), empty, line));
-    // A node inside it that took the name since is the one it names now.
-    if (!name.empty() && !anchored_.contains(name)) remember_anchored(name, node);
-    push_node(std::move(node));
-}
 
 void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string_view anchor, const parser::Tag* tag,
                            std::uint64_t line) {
@@ -203,9 +205,8 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
         // resolved, with the anchor and tag in front of it.
         map.key = types::KeyText(text, source_style(style));
         if (!anchor.empty() || tag) map.key->set_props(node_props(anchor, tag));
-        if (!anchor.empty())
-            anchored_.insert_or_assign(std::string(anchor),
-                                       Anchored{types::YamlNode(scalar_value(text, style, anchor, tag)), *map.key});
+        if (!anchor.empty()) [[unlikely]]
+            remember_anchored_key(*map.key, style, tag);
         map.map.prefetch(text);
         map.comment_before = std::move(above);
         map.comment_inline.reset();
@@ -217,6 +218,14 @@ void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string
 
 void Builder::remember_anchored(std::string_view name, const types::YamlNode& node) {
     anchored_.insert_or_assign(std::string(name), Anchored{node, std::nullopt});
+}
+
+// Out of the way of the reading of every other key.
+[[gnu::noinline]] void Builder::remember_anchored_key(const types::KeyText& key, ScalarStyle style,
+                                                      const parser::Tag* tag) {
+    const std::string_view anchor = *key.props()->anchor;
+    anchored_.insert_or_assign(std::string(anchor),
+                               Anchored{types::YamlNode(scalar_value(key.text(), style, anchor, tag)), key});
 }
 
 types::YamlNode Builder::alias_node(std::string_view name) const {

@@ -94,7 +94,8 @@ private:
     types::NodeProps closed_props(types::OptText anchor, types::OptText tag, bool empty, std::uint64_t line);
     // Gives a collection that closed those, keeps it for the aliases of its name,
     // and places it as the next item, entry or document.
-    void place_closed(types::YamlNode node, bool empty, types::OptText anchor, types::OptText tag, std::uint64_t line);
+    void place_closed(types::YamlNode&& node, bool empty, types::OptText&& anchor, types::OptText&& tag,
+                      std::uint64_t line);
     // The comment lines after the last value of the stream stay with its last document.
     void keep_trailing_comments();
     // The %YAML version of the document just ended goes to its root.
@@ -123,6 +124,8 @@ private:
     };
     std::unordered_map<std::string, Anchored> anchored_;
     void remember_anchored(std::string_view name, const types::YamlNode& node);
+    // The same for a key that carries an anchor: its text as a scalar, and the key.
+    void remember_anchored_key(const types::KeyText& key, scanner::ScalarStyle style, const parser::Tag* tag);
     // A node standing for the alias `name`, with what its anchor named.
     types::YamlNode alias_node(std::string_view name) const;
 };
