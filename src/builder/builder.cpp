@@ -174,7 +174,6 @@ void Builder::close_mapping(std::uint64_t line) {
     place_closed(std::move(node), empty, std::move(anchor), std::move(tag), line);
 }
 
-
 void Builder::apply_scalar(std::string_view text, ScalarStyle style, std::string_view anchor, const parser::Tag* tag,
                            std::uint64_t line) {
     // An empty plain scalar (`key:` or `-` with nothing after it) is placed at the
