@@ -11,13 +11,16 @@
 // written as its value, null, where its name was not written. Either way the
 // output always reads back.
 // A name carried again by a copy of the node that wrote it is not written again
-// (the aliases after it read the same either way, and a repeated name is refused
-// by some readers); carried by another node, it is written again, as the text
-// read redefined it, so that the aliases after it keep referring to that node.
+// (the aliases after it read the same either way). Carried by another node (the
+// text read defined it again, or the program stored a value of another document
+// that uses it), it is written in a variant no other anchor of the document has
+// (`x-2`), and so are the aliases after it that refer to that node: some readers
+// refuse a document that defines a name twice.
 
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "types/node.h"
 
@@ -26,11 +29,13 @@ namespace plovarn::emitter {
 class DocumentAnchors {
 public:
     bool written(std::string_view name) const { return owners_.contains(std::string(name)); }
+    // How a written name is spelled in the output: itself, or its variant.
+    std::string_view spelling(std::string_view name) const { return owners_.at(std::string(name)).spelling; }
     // Whether add(name, owner) would write the name: not yet written, or written
     // in front of another node.
     bool would_add(std::string_view name, const types::NodeProps* owner) const {
         auto at = owners_.find(std::string(name));
-        return at == owners_.end() || at->second != as_key(owner);
+        return at == owners_.end() || at->second.owner != as_key(owner);
     }
     // What to write where `node` stands: for an alias whose name was not written
     // in front of the node it named when read (or a copy of it) last, that node;
@@ -46,14 +51,7 @@ public:
     }
     // Records `name` as carried by the node whose anchor and tag are `owner`;
     // false when the name stands already in front of that node or a copy of it.
-    bool add(std::string_view name, const types::NodeProps* owner) {
-        owner = as_key(owner);
-        auto [at, added] = owners_.try_emplace(std::string(name), owner);
-        if (added) return true;
-        if (at->second == owner) return false;
-        at->second = owner;
-        return true;
-    }
+    bool add(std::string_view name, const types::NodeProps* owner);
 
 private:
     // The key whose text as a scalar has these props, or `owner` itself.
@@ -63,8 +61,16 @@ private:
         return at == key_texts_.end() ? owner : at->second;
     }
 
+    struct Owner {
+        const types::NodeProps* owner;
+        std::string spelling;
+    };
     // Copies of a node share its anchor and tag, so their address tells them.
-    std::unordered_map<std::string, const types::NodeProps*> owners_;
+    std::unordered_map<std::string, Owner> owners_;
+    // Every spelling written in front of a node of the document, and the number
+    // of the next variant of each name to try.
+    std::unordered_set<std::string> spellings_;
+    std::unordered_map<std::string, std::size_t> next_variant_;
     // The scalars written for aliases of a key's anchor, and the keys' own props.
     std::unordered_map<const types::NodeProps*, const types::NodeProps*> key_texts_;
 };
