@@ -310,7 +310,7 @@ std::optional<Frame> write_item(const types::YamlItem& item, std::size_t col, bo
     // A mapping with an anchor or a tag starts below them: on the dash's line they
     // would belong to its first key. An anchor written before in front of this
     // node or a copy of it is not written again; one that another node carried
-    // is, as the text redefined it.
+    // is, as a variant of the name.
     const bool has_props = props && (props->tag || (props->anchor && anchors.would_add(*props->anchor, props)));
     std::string_view rest;
     if (is_nonempty_sequence(node) ||
